@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing zelvo need from Debian's archive.
+# Idempotent: prints nothing and touches nothing when every package is there.
+set -euo pipefail
+
+build_pkgs=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
+  libmpv-dev libcdio-dev libiso9660-dev
+  libgtest-dev libgmock-dev
+)
+test_pkgs=(
+  xvfb xauth xdotool openbox x11-utils imagemagick ffmpeg
+  vcdimager libcdio-utils mpv fonts-dejavu-core libgl1-mesa-dri
+)
+
+want=("${build_pkgs[@]}")
+if [ "${1:-}" = "--with-tests" ]; then
+  want+=("${test_pkgs[@]}")
+fi
+
+missing=()
+for p in "${want[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing packages: ${missing[*]}" >&2
+  echo "install-deps: run this script as root (or install them yourself)" >&2
+  exit 1
+fi
+echo "install-deps: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq >/dev/null
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,7 @@
+#include "app/AboutBox.h"
+
+namespace app {
+
+void showAboutBox(QWidget&) {}
+
+}  // namespace app

@@ -1,0 +1,57 @@
+// zelvo: a light movie player that fits its window round the movie.
+#include "app/AboutBox.h"
+#include "app/CommandLine.h"
+#include "media/MpvControl.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/LinuxDrives.h"
+#include "platform/QtCommonDialog.h"
+#include "platform/QtMessageBoxes.h"
+#include "platform/QtSystemMetrics.h"
+#include "platform/X11WindowStacking.h"
+#include "platform/forms/QtFormView.h"
+#include "player/Form1.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <clocale>
+
+int main(int argc, char** argv)
+{
+    // Taken before Qt sees the arguments: Qt removes the ones it understands.
+    const std::string commandLine = app::commandLineText(argc, argv);
+    app::preferX11OnWayland();
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("zelvo");
+    // libmpv needs the C number format, and QApplication has just set the user's.
+    std::setlocale(LC_NUMERIC, "C");
+
+    platform::QtSystemMetrics metrics;
+    platform::QtMessageBoxes boxes;
+    platform::QtCommonDialog cdlg1;
+    platform::IniSettingsStore settings;
+    platform::X11WindowStacking stacking;
+    platform::LinuxDrives drives;
+    platform::LinuxFileProbe files;
+    platform::LinuxMediaPaths paths;
+
+    media::MpvControl control(metrics, paths);
+    forms::QtFormView* window = nullptr;
+    player::Form1 form1(control, {metrics, stacking, cdlg1, boxes, settings, drives, files,
+                                  [&window] {
+                                      if (window)
+                                          app::showAboutBox(*window);
+                                  },
+                                  commandLine});
+
+    forms::QtFormView view(form1.form, form1.menus);
+    window = &view;
+    view.setWindowIcon(QIcon(":/icons/zelvo.png"));
+    view.host(control, control);
+    form1.form.attach(view);
+
+    form1.form.load();
+    view.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,141 @@
+#pragma once
+
+// Stand-ins for the operating-system services, recording what they were asked.
+#include "platform/CommonDialog.h"
+#include "platform/Drives.h"
+#include "platform/FileProbe.h"
+#include "platform/MessageBoxes.h"
+#include "platform/SettingsStore.h"
+#include "platform/SystemMetrics.h"
+#include "platform/WindowStacking.h"
+#include "platform/forms/RuntimeError.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fakes {
+
+class MessageBoxes : public platform::MessageBoxes {
+public:
+    void MsgBox(std::string_view text) override
+    {
+        shown.emplace_back(text);
+        if (onShow)
+            onShow(std::string(text));
+    }
+    std::vector<std::string> shown;
+    std::function<void(const std::string&)> onShow;
+};
+
+class SystemMetrics : public platform::SystemMetrics {
+public:
+    SystemMetrics(int width, int height) : width(width), height(height) {}
+    int GetSystemMetrics(int index) const override
+    {
+        return index == platform::SM_CXSCREEN ? width : index == platform::SM_CYSCREEN ? height : 0;
+    }
+    int width;
+    int height;
+};
+
+class WindowStacking : public platform::WindowStacking {
+public:
+    struct Call {
+        std::uintptr_t hWnd;
+        std::intptr_t insertAfter;
+        int x, y, cx, cy;
+        unsigned flags;
+    };
+    int SetWindowPos(std::uintptr_t hWnd, std::intptr_t insertAfter, int x, int y, int cx, int cy,
+                     unsigned flags) override
+    {
+        calls.push_back({hWnd, insertAfter, x, y, cx, cy, flags});
+        return result;
+    }
+    std::vector<Call> calls;
+    int result = 1;
+};
+
+// The common dialog with scripted answers: what the user "chooses" next.
+class CommonDialog : public platform::CommonDialog {
+public:
+    void ShowOpen() override
+    {
+        ++opens;
+        if (openThrows)
+            throw forms::RuntimeError("the Open dialog failed");
+        FileName(nextFile);
+    }
+    void ShowColor() override
+    {
+        ++colorPickers;
+        colorOnOpen.push_back(Color());
+        if (colorThrows)
+            throw forms::RuntimeError("the colour picker failed");
+        if (nextColor)
+            Color(*nextColor);
+    }
+    std::string nextFile;  // "" behaves as a cancel
+    bool openThrows = false;
+    std::optional<std::int32_t> nextColor;  // nullopt behaves as a cancel
+    bool colorThrows = false;
+    int opens = 0;
+    int colorPickers = 0;
+    std::vector<std::int32_t> colorOnOpen;
+};
+
+// An in-memory settings store; tests of the store itself use the real one.
+class SettingsStore : public platform::SettingsStore {
+public:
+    std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
+                           std::string_view defaultValue) override
+    {
+        auto it = values.find(address(app, section, key));
+        return it == values.end() ? std::string(defaultValue) : it->second;
+    }
+    void SaveSetting(std::string_view app, std::string_view section, std::string_view key,
+                     std::string_view value) override
+    {
+        values[address(app, section, key)] = std::string(value);
+    }
+    static std::string address(std::string_view app, std::string_view section, std::string_view key)
+    {
+        return std::string(app) + "/" + std::string(section) + "/" + std::string(key);
+    }
+    std::map<std::string, std::string> values;
+};
+
+// Drive letters that stand for CD-ROM drives; every other letter is no drive.
+class Drives : public platform::Drives {
+public:
+    unsigned GetDriveTypeA(std::string_view root) override
+    {
+        asked.emplace_back(root);
+        return cdroms.count(std::string(root)) ? platform::DRIVE_CDROM : platform::DRIVE_NO_ROOT_DIR;
+    }
+    std::set<std::string> cdroms;  // e.g. "D:"
+    std::vector<std::string> asked;
+};
+
+// Files that exist, by exact path.
+class FileProbe : public platform::FileProbe {
+public:
+    void OpenForInput(std::string_view path) override
+    {
+        opened.emplace_back(path);
+        if (!existing.count(std::string(path)))
+            throw forms::RuntimeError("File not found");
+        ++openCount;
+    }
+    void CloseAll() override { openCount = 0; }
+    std::set<std::string> existing;
+    std::vector<std::string> opened;
+    int openCount = 0;
+};
+
+}  // namespace fakes
