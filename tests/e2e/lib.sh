@@ -1,0 +1,107 @@
+# Shared helpers for end-to-end tests: a private X server with openbox, the
+# program under test, and what a user would see. Source it; it sets a trap.
+#   $1 of the test script: the zelvo binary; $2: a work folder.
+set -euo pipefail
+
+ZELVO=${1:?usage: test_x.sh ZELVO_BINARY WORK_DIR}
+WORK_ROOT=${2:?usage: test_x.sh ZELVO_BINARY WORK_DIR}
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+TEST_NAME=$(basename "$0" .sh)
+WORK=$WORK_ROOT/$TEST_NAME
+rm -rf "$WORK"
+mkdir -p "$WORK/config" "$WORK/runtime"
+chmod 700 "$WORK/runtime"
+export XDG_CONFIG_HOME=$WORK/config
+export XDG_RUNTIME_DIR=$WORK/runtime
+export HOME=$WORK
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+_pids=()
+
+cleanup() {
+    for pid in "${_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -n "${DISPLAY:-}" ] && import -window root "$WORK/failure.png" 2>/dev/null && echo "screenshot: $WORK/failure.png" >&2
+    exit 1
+}
+
+# start_x [WIDTHxHEIGHT]: a private X server and openbox.
+start_x() {
+    local size=${1:-1024x768}
+    local dfile=$WORK/display
+    Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp 9>"$dfile" >"$WORK/xvfb.log" 2>&1 &
+    _pids+=($!)
+    for _ in $(seq 100); do [ -s "$dfile" ] && break; sleep 0.05; done
+    [ -s "$dfile" ] || fail "Xvfb did not start"
+    export DISPLAY=:$(head -n1 "$dfile")
+    openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    _pids+=($!)
+    sleep 0.5
+}
+
+# start_zelvo [args...]: starts the program; its output goes to $WORK/zelvo.log.
+start_zelvo() {
+    "$ZELVO" "$@" >"$WORK/zelvo.log" 2>&1 &
+    ZELVO_PID=$!
+    _pids+=($ZELVO_PID)
+}
+
+# wait_window NAME [seconds]: prints the id of the first visible window with that exact title.
+wait_window() {
+    local name=$1 limit=${2:-15} id
+    for _ in $(seq $((limit * 10))); do
+        id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1 || true)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    fail "no window named '$name' after ${limit}s"
+}
+
+# wait_no_window NAME [seconds]
+wait_no_window() {
+    local name=$1 limit=${2:-10}
+    for _ in $(seq $((limit * 10))); do
+        xdotool search --onlyvisible --name "^${name}\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "window '$name' still there after ${limit}s"
+}
+
+# geometry ID: prints "x y width height" of the window's client area on the screen.
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /^  Width/{w=$2} /^  Height/{h=$2} END{print x, y, w, h}'
+}
+
+# frame_geometry ID: the same for the window with its window-manager frame.
+frame_geometry() {
+    xwininfo -frame -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /^  Width/{w=$2} /^  Height/{h=$2} END{print x, y, w, h}'
+}
+
+screenshot() {
+    import -window root "$WORK/$1.png"
+    echo "screenshot: $WORK/$1.png"
+}
+
+# not_black FILE: the picture has more than one colour in it.
+not_black() {
+    local colours
+    colours=$(convert "$1" -format '%k' info:)
+    [ "$colours" -gt 1 ] || fail "$1 is one flat colour"
+}
+
+# make_media: the shared test clips, made once under the work root.
+make_media() {
+    MEDIA=$WORK_ROOT/media
+    bash "$E2E_DIR/../media/make_media.sh" "$MEDIA"
+}
+
+# ini_value KEY: a value of the recent-files list in the settings file.
+ini_value() {
+    local file="$XDG_CONFIG_HOME/Quorvel Movie.ini"
+    [ -f "$file" ] || { echo ""; return 0; }
+    awk -v key="$1" -F= '/^\[/{s=$0} s=="[Recent%20Files]" && $1==key {sub(/^[^=]*=/, ""); print; exit}' "$file"
+}
