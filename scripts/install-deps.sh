@@ -6,7 +6,7 @@ set -euo pipefail
 build_pkgs=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
-  libmpv-dev libcdio-dev libiso9660-dev
+  libmpv-dev libcdio-dev libiso9660-dev libxcb1-dev
   libgtest-dev libgmock-dev
 )
 test_pkgs=(
