@@ -1,6 +1,6 @@
 // zelvo: a light movie player that fits its window round the movie.
 #include "app/AboutBox.h"
-#include "app/CommandLine.h"
+#include "platform/CommandLine.h"
 #include "media/MpvControl.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/LinuxDrives.h"
@@ -19,8 +19,8 @@
 int main(int argc, char** argv)
 {
     // Taken before Qt sees the arguments: Qt removes the ones it understands.
-    const std::string commandLine = app::commandLineText(argc, argv);
-    app::preferX11OnWayland();
+    const std::string commandLine = platform::commandLineText(argc, argv);
+    platform::preferX11OnWayland();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("zelvo");

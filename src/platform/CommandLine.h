@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace app {
+namespace platform {
 
 // The command-line text: the program's arguments as the system handed them
 // over, joined by single spaces; not split, trimmed or unquoted.
@@ -12,4 +12,4 @@ std::string commandLineText(int argc, const char* const* argv);
 // the user chose no platform, ask Qt for X11 so the window can be centred.
 void preferX11OnWayland();
 
-}  // namespace app
+}  // namespace platform

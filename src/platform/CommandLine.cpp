@@ -1,8 +1,8 @@
-#include "app/CommandLine.h"
+#include "platform/CommandLine.h"
 
 #include <cstdlib>
 
-namespace app {
+namespace platform {
 
 std::string commandLineText(int argc, const char* const* argv)
 {
@@ -26,4 +26,4 @@ void preferX11OnWayland()
         setenv("QT_QPA_PLATFORM", "xcb", 1);
 }
 
-}  // namespace app
+}  // namespace platform

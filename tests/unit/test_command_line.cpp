@@ -1,0 +1,50 @@
+// The command-line text is one path, exactly as the system handed it over.
+#include "platform/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+TEST(CommandLineTest, ArgumentsAreJoinedBySingleSpacesAndNeverParsed)
+{
+    const char* none[] = {"zelvo"};
+    EXPECT_EQ(platform::commandLineText(1, none), "");
+
+    // What the shell leaves of `zelvo "my film.mpg"` and of `zelvo my film.mpg` alike.
+    const char* quoted[] = {"zelvo", "my film.mpg"};
+    const char* split[] = {"zelvo", "my", "film.mpg"};
+    EXPECT_EQ(platform::commandLineText(2, quoted), "my film.mpg");
+    EXPECT_EQ(platform::commandLineText(3, split), "my film.mpg");
+
+    // Quotes that reach the program stay; blanks inside an argument are kept as they are.
+    const char* odd[] = {"zelvo", "\"a.mpg\"", " lead", "trail  ", "", "-style"};
+    EXPECT_EQ(platform::commandLineText(6, odd), "\"a.mpg\"  lead trail    -style");
+}
+
+TEST(CommandLineTest, WaylandSessionsAskForX11OnlyWhenNothingWasChosen)
+{
+    const char* saved = std::getenv("QT_QPA_PLATFORM");
+    const std::string restore = saved ? saved : "";
+
+    unsetenv("QT_QPA_PLATFORM");
+    setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    setenv("DISPLAY", ":0", 1);
+    platform::preferX11OnWayland();
+    EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "xcb");
+
+    setenv("QT_QPA_PLATFORM", "wayland", 1);
+    platform::preferX11OnWayland();
+    EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "wayland");
+
+    unsetenv("QT_QPA_PLATFORM");
+    unsetenv("DISPLAY");  // no XWayland: stay on Wayland
+    platform::preferX11OnWayland();
+    EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
+
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("QT_QPA_PLATFORM", restore.c_str(), 1);
+}
+
+}  // namespace
