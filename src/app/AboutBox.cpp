@@ -1,7 +1,32 @@
 #include "app/AboutBox.h"
 
+#include "about/frmAbout.h"
+#include "platform/LinuxFileSearch.h"
+#include "platform/LinuxProgramLauncher.h"
+#include "platform/LinuxRegistry.h"
+#include "platform/QtMessageBoxes.h"
+#include "platform/forms/QtDialogView.h"
+
+#include <QWidget>
+
 namespace app {
 
-void showAboutBox(QWidget&) {}
+void showAboutBox(QWidget& owner)
+{
+    // Everything is made for this opening and gone when it closes.
+    platform::LinuxRegistry registry;
+    platform::LinuxFileSearch files;
+    platform::LinuxProgramLauncher launcher;
+    platform::QtMessageBoxes boxes;
+    about::frmAbout frmAbout({registry, files, launcher, boxes,
+                              [&owner] { return forms::Picture(owner.windowIcon()); }});
+
+    forms::QtDialogView view(frmAbout.dialog, &owner);
+    frmAbout.form.attach(view);
+    frmAbout.form.load();
+    // Modal over the player window; returns once the dialog has been unloaded.
+    if (frmAbout.dialog.Loaded())
+        view.exec();
+}
 
 }  // namespace app
