@@ -88,6 +88,9 @@ void IniSettingsStore::SaveSetting(std::string_view appName, std::string_view se
                                    std::string_view value)
 {
     const QString path = fileFor(appName);
+    // Writing what is there already would change nothing but wear the disk.
+    if (QFile::exists(path) && load(path).value(section, key) == std::optional<std::string>(value))
+        return;
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         fail(path, "cannot be written", "Its folder " + QDir::toNativeSeparators(folder) + " cannot be made");

@@ -1,13 +1,104 @@
-// Start-up, opening and the recent-files list: not built yet.
+// Start-up, opening a file and the recent-files list.
 #include "player/Form1.h"
+
+#include <array>
+#include <string_view>
 
 namespace player {
 
-void Form1::Form_Load() {}
-void Form1::opn_Click() {}
-void Form1::Mov1_OpenComplete() {}
-void Form1::createreg() {}
-void Form1::savename(const std::string&) {}
-void Form1::rec_Click(std::int16_t) {}
+namespace {
+
+// The list's keys are the slot numbers written in plain decimal.
+constexpr std::array<std::string_view, 5> RecentKeys{"0", "1", "2", "3", "4"};
+
+}  // namespace
+
+void Form1::Form_Load()
+{
+    Mov1.Visible(false);
+    createreg();
+    vcdtrack = 0;
+    // The whole text is one path: a name with blanks or quotes reaches the control as typed.
+    if (services_.commandLine != "") {
+        Mov1.MediaFile(services_.commandLine);
+        Mov1.Visible(true);
+    }
+}
+
+void Form1::opn_Click()
+{
+    // Any failure from here on ends the command without a word: a dialog that
+    // could not be shown, or a file the control refused.
+    try {
+        cdlg1.ShowOpen();
+        const std::string chosen = cdlg1.FileName();
+        if (chosen == "")
+            return;
+        vcdtrack = 0;
+        Mov1.MediaFile(chosen);
+        Mov1.Visible(true);
+    } catch (...) {
+        return;
+    }
+}
+
+void Form1::Mov1_OpenComplete()
+{
+    ful.Enabled(true);
+    sett.Enabled(true);
+    four_Click();
+    Mov1.StartPlayback();
+    const std::string opened = Mov1.MediaFile();
+    savename(opened);
+}
+
+void Form1::createreg()
+{
+    for (std::size_t i = 0; i < RecentKeys.size(); ++i) {
+        const std::string path = services_.settings.GetSetting(AppName, RecentSection, RecentKeys[i], "");
+        if (path != "") {
+            poprec.Enabled(true);
+            rec[i]->Visible(true);
+            rec[i]->Caption(path);
+        } else {
+            // Writing the empty slots makes all five keys exist after the first run.
+            services_.settings.SaveSetting(AppName, RecentSection, RecentKeys[i], "");
+        }
+    }
+}
+
+void Form1::savename(const std::string& path)
+{
+    std::array<std::string, RecentKeys.size()> old;
+    for (std::size_t i = 0; i < RecentKeys.size(); ++i) {
+        old[i] = services_.settings.GetSetting(AppName, RecentSection, RecentKeys[i], "");
+        if (old[i] == path)
+            return;  // Already listed: it keeps its slot.
+        if (old[i] == "") {
+            services_.settings.SaveSetting(AppName, RecentSection, RecentKeys[i], path);
+            poprec.Enabled(true);
+            rec[i]->Visible(true);
+            rec[i]->Caption(path);
+            return;
+        }
+    }
+
+    // A full list: the new path goes on top and the others move down one slot,
+    // from the values read above, so the oldest one falls out.
+    services_.settings.SaveSetting(AppName, RecentSection, RecentKeys[0], path);
+    rec[0]->Caption(path);
+    for (std::size_t i = 1; i < RecentKeys.size(); ++i) {
+        services_.settings.SaveSetting(AppName, RecentSection, RecentKeys[i], old[i - 1]);
+        rec[i]->Caption(old[i - 1]);
+    }
+}
+
+void Form1::rec_Click(std::int16_t index)
+{
+    // The captions are the list in memory; the Video CD track is left alone.
+    const std::string path = rec.at(static_cast<std::size_t>(index))->Caption();
+    Mov1.MediaFile(path);
+    Mov1.Visible(true);
+}
 
 }  // namespace player
