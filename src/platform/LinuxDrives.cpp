@@ -1,27 +1,14 @@
 #include "platform/LinuxDrives.h"
 
-#include "platform/forms/RuntimeError.h"
-
-#include <fstream>
-#include <string>
-
 namespace platform {
 
-unsigned LinuxDrives::GetDriveTypeA(std::string_view)
+unsigned LinuxDrives::GetDriveTypeA(std::string_view root)
 {
-    return DRIVE_NO_ROOT_DIR;
+    const bool rootOfLetter =
+        (root.size() == 2 || (root.size() == 3 && (root[2] == '\\' || root[2] == '/'))) && root[1] == ':';
+    if (!rootOfLetter)
+        return DRIVE_NO_ROOT_DIR;
+    return drives_.target(root[0]) ? DRIVE_CDROM : DRIVE_NO_ROOT_DIR;
 }
 
-void LinuxFileProbe::OpenForInput(std::string_view path)
-{
-    std::ifstream file{std::string(path)};
-    if (!file)
-        throw forms::RuntimeError("File not found: " + std::string(path));
-}
-
-ResolvedMedia LinuxMediaPaths::resolve(std::string_view path)
-{
-    return {std::string(path), {}};
-}
-
-}  // namespace platform
+} // namespace platform

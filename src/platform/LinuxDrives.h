@@ -1,28 +1,24 @@
 #pragma once
 
+#include "platform/DriveMap.h"
 #include "platform/Drives.h"
-#include "platform/FileProbe.h"
-#include "platform/MediaPaths.h"
+#include "platform/LinuxFileProbe.h"
+#include "platform/LinuxMediaPaths.h"
 
 namespace platform {
 
-// Drive letters on Linux (not built yet: no letter is a drive).
+// Drive letters on Linux: a letter of the drive map is an optical drive,
+// every other letter is no drive.
 class LinuxDrives : public Drives {
-public:
+  public:
+    LinuxDrives() : LinuxDrives(DriveMap::system()) {}
+    explicit LinuxDrives(const DriveMap& drives) : drives_(drives) {}
+
+    // root: a letter and a colon, with or without a backslash after it.
     unsigned GetDriveTypeA(std::string_view root) override;
+
+  private:
+    const DriveMap& drives_;
 };
 
-// Opens files for reading as an existence test.
-class LinuxFileProbe : public FileProbe {
-public:
-    void OpenForInput(std::string_view path) override;
-    void CloseAll() override {}
-};
-
-// Plain paths are their own media (drive-letter paths not built yet).
-class LinuxMediaPaths : public MediaPaths {
-public:
-    ResolvedMedia resolve(std::string_view path) override;
-};
-
-}  // namespace platform
+} // namespace platform

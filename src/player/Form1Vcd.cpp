@@ -1,13 +1,103 @@
-// Video CD playback and track keys: not built yet.
+// Video CD playback and track keys.
 #include "player/Form1.h"
+
+#include <exception>
 
 namespace player {
 
-std::string Form1::getCDROM() { return ""; }
-bool Form1::isfile(const std::string&) { return false; }
-std::string Form1::vcdname(const std::uint8_t&) { return ""; }
-void Form1::vcd_Click() {}
-void Form1::Form_KeyPress(std::int16_t&) {}
-void Form1::Mov1_KeyPress(std::int16_t&) {}
+namespace {
 
-}  // namespace player
+constexpr std::int16_t KeyEnter = 13;
+constexpr std::int16_t KeyBackspace = 8;
+constexpr std::int16_t KeyLowerV = 118;
+constexpr std::int16_t KeyUpperV = 86;
+constexpr std::uint8_t LastTrack = 255;
+
+} // namespace
+
+std::string Form1::getCDROM()
+{
+    // No caching: a drive may come or go between two questions. "A:" is never asked.
+    for (char letter = 'B'; letter <= 'Z'; ++letter) {
+        if (services_.drives.GetDriveTypeA(std::string{letter, ':'}) == platform::DRIVE_CDROM)
+            return std::string(1, letter);
+    }
+    return "";
+}
+
+bool Form1::isfile(const std::string& fname)
+{
+    try {
+        services_.files.OpenForInput(fname);
+        services_.files.CloseAll();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::string Form1::vcdname(const std::uint8_t& track)
+{
+    const std::string number = track < 10 ? "0" + std::to_string(track) : std::to_string(track);
+    const std::string drive = getCDROM();
+    return drive + (vcdvideo ? ":\\mpegav\\avseq" : ":\\mpegav\\music") + number + ".dat";
+}
+
+void Form1::vcd_Click()
+{
+    const std::string drive = getCDROM();
+    if (drive == "")
+        return;
+    const std::string video = drive + ":\\mpegav\\avseq01.dat";
+    if (isfile(video)) {
+        Mov1.MediaFile(video);
+        vcdtrack = 1;
+        vcdvideo = true;
+        return;
+    }
+    const std::string music = drive + ":\\mpegav\\music01.dat";
+    if (isfile(music)) {
+        Mov1.MediaFile(music);
+        vcdtrack = 1;
+        vcdvideo = false;
+        return;
+    }
+    services_.boxes.MsgBox("No Video CD found in your CDROM Drive !");
+    vcdtrack = 0;
+}
+
+void Form1::Form_KeyPress(std::int16_t& keyAscii)
+{
+    if (keyAscii == KeyLowerV || keyAscii == KeyUpperV)
+        vcd_Click();
+    if (vcdtrack == 0)
+        return;
+
+    if (keyAscii == KeyEnter) {
+        // After track 255 there is no number left: back to the first track.
+        const bool nextFits = vcdtrack < LastTrack;
+        const std::uint8_t next = nextFits ? static_cast<std::uint8_t>(vcdtrack + 1) : 1;
+        std::string path;
+        if (nextFits && isfile(vcdname(next))) {
+            vcdtrack = next;
+            path = vcdname(vcdtrack);
+        } else {
+            vcdtrack = 1;
+            path = vcdname(vcdtrack);
+        }
+        Mov1.MediaFile(path);
+    } else if (keyAscii == KeyBackspace && vcdtrack > 1) {
+        const auto previous = static_cast<std::uint8_t>(vcdtrack - 1);
+        if (!isfile(vcdname(previous)))
+            return;
+        vcdtrack = previous;
+        Mov1.MediaFile(vcdname(vcdtrack));
+    }
+}
+
+void Form1::Mov1_KeyPress(std::int16_t& keyAscii)
+{
+    Form_KeyPress(keyAscii);
+}
+
+} // namespace player
