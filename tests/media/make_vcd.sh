@@ -28,7 +28,9 @@ clip track2.mpg smptebars 3 660
 clip track3.mpg rgbtestsrc 2 880
 clip music1.mpg testsrc2 2 330
 
-vcdimager --quiet -t vcd2 -l TESTVCD -c video.cue -b video.bin track1.mpg track2.mpg track3.mpg
+# The tools talk even when all is well; their words are kept for a failure.
+vcdimager -t vcd2 -l TESTVCD -c video.cue -b video.bin track1.mpg track2.mpg track3.mpg >vcdimager.log 2>&1 ||
+    { cat vcdimager.log >&2; exit 1; }
 
 # A music disc: MUSIC01.DAT is a Form 2 file of the image's own file system,
 # given to vcdxbuild as whole 2336-byte sectors (8-byte subheader, 2324 data
@@ -58,7 +60,7 @@ cat > music.xml <<'XML'
   <sequence-items><sequence-item src="svcd1.mpg" id="sequence-1"/></sequence-items>
 </videocd>
 XML
-vcdxbuild --quiet -c music.cue -b music.bin music.xml
+vcdxbuild -c music.cue -b music.bin music.xml >vcdxbuild.log 2>&1 || { cat vcdxbuild.log >&2; exit 1; }
 rm -f music01.2336 svcd1.mpg
 
 rm -rf upper lower
