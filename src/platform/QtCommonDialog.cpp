@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 
 namespace platform {
@@ -43,6 +44,8 @@ void QtCommonDialog::ShowOpen()
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(qtNameFilters(Filter()));
+    // CLIP.MPG is a movie as much as clip.mpg.
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         FileName(dialog.selectedFiles().constFirst().toStdString());
     else
