@@ -1,0 +1,352 @@
+// The real media control over libmpv, on clips made with ffmpeg at test time.
+#include "test_mpv_media.h"
+
+#include "../support/Fakes.h"
+#include "media/MpvControl.h"
+#include "media/PositionText.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr float Twips = 15.0f;
+
+class MpvControlTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        control.OpenComplete = [this] { ++opened; };
+        control.KeyPress = [this](std::int16_t& code) { keys.push_back(code); };
+    }
+
+    // Puts the path and waits for the open to complete.
+    void open(const std::string& path)
+    {
+        const int before = opened;
+        control.MediaFile(path);
+        ASSERT_TRUE(waitFor([&] { return opened > before; })) << path << ": " << control.displayText().toStdString();
+    }
+
+    // Puts a path that cannot play and waits for the control to say so.
+    void openBroken(const std::string& path)
+    {
+        control.MediaFile(path);
+        ASSERT_TRUE(waitFor([&] { return control.displayText().startsWith("Cannot play"); }))
+            << path << ": " << control.displayText().toStdString();
+    }
+
+    // The size the control gave itself, in logical pixels.
+    std::pair<float, float> pixels() const { return {control.Width() / Twips, control.Height() / Twips}; }
+
+    fakes::SystemMetrics screen{1024, 768};
+    TestPaths paths;
+    media::MpvControl control{screen, paths};
+    int opened = 0;
+    std::vector<std::int16_t> keys;
+};
+
+TEST_F(MpvControlTest, EachFormatOpensOnceWithItsPictureSizeKnown)
+{
+    struct Case {
+        const char* name;
+        int width;
+        int height;  // 0: sound only
+    };
+    for (const Case& c : {Case{"clip.mpg", 352, 288}, Case{"clip.dat", 352, 288}, Case{"clip.avi", 320, 240},
+                          Case{"clip.mov", 640, 360}, Case{"clip.mp3", 320, 0}}) {
+        SCOPED_TRACE(c.name);
+        opened = 0;
+        const std::string path = clip(c.name);
+        open(path);
+        EXPECT_EQ(control.MediaFile(), path);
+        // The size is known when OpenComplete comes: the original size is the picture's.
+        control.MovieSize(0);
+        const float panels = static_cast<float>(control.panelsHeight());
+        EXPECT_EQ(pixels(), std::make_pair(float(c.width), float(c.height) + panels));
+        settle(300ms);
+        EXPECT_EQ(opened, 1);
+    }
+}
+
+TEST_F(MpvControlTest, NothingPlaysBeforeStartPlayback)
+{
+    open(clip("clip.mpg"));
+    settle(200ms);
+    const double first = control.position();  // the first frame's time, a hair after 0
+    settle(500ms);
+    EXPECT_TRUE(control.paused());
+    EXPECT_EQ(control.position(), first);
+    EXPECT_LT(first, 0.1);
+    control.StartPlayback();
+    EXPECT_TRUE(waitFor([&] { return control.position() > first + 0.3; }));
+    EXPECT_FALSE(control.paused());
+}
+
+TEST_F(MpvControlTest, MovieSizeOfA352x288ClipOnA1024x768Screen)
+{
+    ASSERT_EQ(control.devicePixelRatioF(), 1.0);
+    open(clip("clip.mpg"));
+    const float panels = static_cast<float>(control.panelsHeight());
+    ASSERT_GT(panels, 0);
+    // 0: own size. 1: double. 3: within 512 x 384, where the height binds (384 / 288 = 4/3,
+    // 352 * 4/3 = 469.33). 4: within 724.08 x 543.06 (the screen times 0.7071), the height
+    // binds again (543.06 / 288 = 1.8856, 352 * 1.8856 = 663.7). 2: within 256 x 192 (192 / 288 = 2/3).
+    const std::pair<int, std::pair<float, float>> expected[] = {
+        {0, {352, 288}}, {1, {704, 576}}, {3, {469, 384}}, {4, {663, 543}}, {2, {234, 192}},
+    };
+    for (const auto& [size, area] : expected) {
+        SCOPED_TRACE(size);
+        control.MovieSize(size);
+        EXPECT_EQ(pixels(), std::make_pair(area.first, area.second + panels));
+    }
+    EXPECT_THROW(control.MovieSize(7), forms::RuntimeError);
+}
+
+TEST_F(MpvControlTest, MovieSizeWithoutPictureUsesA320x240StandIn)
+{
+    const float panels = static_cast<float>(control.panelsHeight());
+    // Before any open: 320 x 240, which fits a quarter of the screen (512 x 384) exactly,
+    // and half of it (724.08 x 543.06) to the pixel rounded down.
+    control.MovieSize(0);
+    EXPECT_EQ(pixels(), std::make_pair(320.0f, 240 + panels));
+    control.MovieSize(3);
+    EXPECT_EQ(pixels(), std::make_pair(512.0f, 384 + panels));
+    control.MovieSize(4);
+    EXPECT_EQ(pixels(), std::make_pair(724.0f, 543 + panels));
+
+    // Sound only: the same widths, and no picture area at all.
+    open(clip("clip.mp3"));
+    control.MovieSize(1);
+    EXPECT_EQ(pixels(), std::make_pair(640.0f, panels));
+    control.MovieSize(3);
+    EXPECT_EQ(pixels(), std::make_pair(512.0f, panels));
+}
+
+TEST_F(MpvControlTest, MovieSizeTellsTheHostAtOnce)
+{
+    int told = 0;
+    control.extenderChanged = [&] { ++told; };
+    control.MovieSize(1);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(control.Width(), 640 * Twips);
+}
+
+TEST_F(MpvControlTest, DisplayUnitSwitchesBetweenTimeAndFrames)
+{
+    open(clip("clip.mpg"));
+    EXPECT_EQ(control.displayText(), "0:00:00.0");
+    control.DisplayUnit(1);
+    EXPECT_EQ(control.displayText(), "0");
+
+    control.StartPlayback();
+    ASSERT_TRUE(waitFor([&] { return control.position() > 1.0; }));
+    // No events run between the reads: the position is the one both texts show.
+    const double position = control.position();
+    const QString frames = control.displayText();
+    control.DisplayUnit(0);
+    const QString time = control.displayText();
+    EXPECT_EQ(frames, QString::number(static_cast<long long>(std::floor(position * 25))));  // the clip has 25 fps
+    const int tenths = static_cast<int>(std::floor(position * 10));
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "0:00:%02d.%d", tenths / 10, tenths % 10);
+    EXPECT_EQ(time.toStdString(), expected);
+    EXPECT_THROW(control.DisplayUnit(2), forms::RuntimeError);
+}
+
+TEST(PositionText, CountsHoursAndRoundsDown)
+{
+    EXPECT_EQ(media::timeText(3725.39), "1:02:05.3");
+    EXPECT_EQ(media::timeText(59.99), "0:00:59.9");
+    EXPECT_EQ(media::timeText(-0.02), "0:00:00.0");
+    // 0.3 s at 10 frames a second is frame 3, though 0.3 * 10 is 2.9999... in binary.
+    EXPECT_EQ(media::frameText(0.3, 10.0), "3");
+    EXPECT_EQ(media::frameText(1.999, 25.0), "49");
+    EXPECT_EQ(media::frameText(2.0, std::nullopt), "-");
+    EXPECT_EQ(media::durationText(130.7), "0:02:10");
+    EXPECT_EQ(media::durationText(std::nullopt), "-:--:--");
+}
+
+TEST_F(MpvControlTest, DisplayColoursRoundTripAndPaintTheDisplay)
+{
+    EXPECT_EQ(control.DisplayForeColor(), 0x00FFFFFF);
+    EXPECT_EQ(control.DisplayBackColor(), 0x00000000);
+    control.DisplayBackColor(0x00123456);
+    control.DisplayForeColor(0x000000FF);
+    EXPECT_EQ(control.DisplayBackColor(), 0x00123456);
+    EXPECT_EQ(control.DisplayForeColor(), 0x000000FF);
+
+    control.resize(320, 300);
+    auto* display = control.findChild<QWidget*>("position");
+    ASSERT_NE(display, nullptr);
+    const QImage painted = display->grab().toImage();
+    // 0x00BBGGRR: the blue byte is the high one.
+    EXPECT_EQ(painted.pixelColor(painted.width() - 2, 1), QColor(0x56, 0x34, 0x12));
+    bool hasForeground = false;
+    for (int x = 0; x < painted.width() && !hasForeground; ++x)
+        for (int y = 0; y < painted.height() && !hasForeground; ++y)
+            hasForeground = painted.pixelColor(x, y).red() > 0xC0;  // edges are blended with the back colour
+    EXPECT_TRUE(hasForeground) << "no figure drawn in the fore colour";
+}
+
+TEST_F(MpvControlTest, TypedKeysArriveAsCharacterCodesWhileShortcutsPassOn)
+{
+    control.show();
+    control.activateWindow();
+    control.setFocus();
+    ASSERT_TRUE(waitFor([&] { return QApplication::focusWidget() == &control; }));
+
+    const auto type = [](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+        return press.isAccepted();
+    };
+    EXPECT_TRUE(type(Qt::Key_Return, Qt::NoModifier, "\r"));
+    type(Qt::Key_Backspace, Qt::NoModifier, "\b");
+    type(Qt::Key_V, Qt::ShiftModifier, "V");
+    type(Qt::Key_V, Qt::NoModifier, "v");
+    type(Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    // Menu shortcuts and keys that type nothing are not the control's.
+    EXPECT_FALSE(type(Qt::Key_O, Qt::ControlModifier, "\x0f"));
+    EXPECT_FALSE(type(Qt::Key_F5, Qt::NoModifier, ""));
+    EXPECT_EQ(keys, (std::vector<std::int16_t>{13, 8, 'V', 'v', 27}));
+}
+
+TEST_F(MpvControlTest, TheControlIsTheOnlyWidgetThatTakesFocus)
+{
+    EXPECT_EQ(control.focusPolicy(), Qt::StrongFocus);
+    const QList<QWidget*> inside = control.findChildren<QWidget*>();
+    EXPECT_GE(inside.size(), 5);  // picture, display, bar, buttons, seek bar
+    for (const QWidget* widget : inside)
+        EXPECT_EQ(widget->focusPolicy(), Qt::NoFocus) << widget->metaObject()->className() << " "
+                                                       << widget->objectName().toStdString();
+}
+
+TEST_F(MpvControlTest, UndecodableFilesNeverCompleteAndLeaveTheControlUsable)
+{
+    for (const char* name : {"garbage.mpg", "empty.mpg"}) {
+        SCOPED_TRACE(name);
+        const std::string path = clip(name);
+        openBroken(path);
+        EXPECT_EQ(control.displayText().toStdString(), "Cannot play \"" + path + "\": unrecognized file format");
+        EXPECT_EQ(control.MediaFile(), path);
+    }
+    settle(300ms);
+    EXPECT_EQ(opened, 0);
+    open(clip("clip.mpg"));
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(control.displayText(), "0:00:00.0");
+}
+
+TEST_F(MpvControlTest, PathsThatNameNoReadableFileAreRefusedAtOnce)
+{
+    open(clip("clip.avi"));
+    const std::string missing = (testMedia() / "no-such-clip.mpg").string();
+    try {
+        control.MediaFile(missing);
+        FAIL() << "a missing file was accepted";
+    } catch (const forms::RuntimeError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open \"" + missing + "\": no such file");
+    }
+    try {
+        control.MediaFile(testMedia().string());
+        FAIL() << "a directory was accepted";
+    } catch (const forms::RuntimeError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open \"" + testMedia().string() + "\": is a directory");
+    }
+    // What the resolver refuses is refused with its words.
+    paths.refused.insert("D:\\MPEGAV\\AVSEQ01.DAT");
+    EXPECT_THROW(control.MediaFile("D:\\MPEGAV\\AVSEQ01.DAT"), forms::RuntimeError);
+
+    // The open media stays as it was, and keeps playing.
+    EXPECT_EQ(control.MediaFile(), clip("clip.avi"));
+    control.StartPlayback();
+    EXPECT_TRUE(waitFor([&] { return control.position() > 0.2; }));
+    settle(200ms);
+    EXPECT_EQ(opened, 1);
+}
+
+TEST_F(MpvControlTest, UnreadableFileIsRefused)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    const std::filesystem::path locked = std::filesystem::temp_directory_path() / "zelvo-locked.mpg";
+    std::filesystem::copy_file(clip("clip.mpg"), locked, std::filesystem::copy_options::overwrite_existing);
+    ::chmod(locked.c_str(), 0);
+    try {
+        control.MediaFile(locked.string());
+        ADD_FAILURE() << "an unreadable file was accepted";
+    } catch (const forms::RuntimeError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open \"" + locked.string() + "\": permission denied");
+    }
+    std::filesystem::remove(locked);
+}
+
+TEST_F(MpvControlTest, OnlyTheLastOfQuickSuccessiveOpensCompletes)
+{
+    control.MediaFile(clip("garbage.mpg"));
+    control.MediaFile(clip("clip.avi"));
+    control.MediaFile(clip("clip.mov"));
+    ASSERT_TRUE(waitFor([&] { return opened > 0; }));
+    settle(500ms);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(control.MediaFile(), clip("clip.mov"));
+    // The garbage's failure belongs to a replaced file and is not shown.
+    EXPECT_EQ(control.displayText(), "0:00:00.0");
+    control.MovieSize(0);
+    EXPECT_EQ(control.Width(), 640 * Twips);
+}
+
+TEST_F(MpvControlTest, ShowsThePictureInSoftwareWithoutADisplay)
+{
+    EXPECT_EQ(control.surfaceKind(), media::SurfaceKind::Software);
+    int firstFrames = 0;
+    QObject::connect(&control, &media::MpvControl::firstFrameShown, [&] { ++firstFrames; });
+    control.MovieSize(0);
+    control.resize(352, 288 + control.panelsHeight());
+    control.show();
+    open(clip("clip.mpg"));
+    ASSERT_TRUE(waitFor([&] { return firstFrames == 1; }));
+    auto* picture = control.findChild<QWidget*>("video");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->size(), QSize(352, 288));
+    // The test picture has bright colour bars; a black surface would mean nothing was drawn.
+    const QImage shown = picture->grab().toImage();
+    int bright = 0;
+    for (int x = 0; x < shown.width(); x += 8)
+        for (int y = 0; y < shown.height(); y += 8)
+            bright += shown.pixelColor(x, y).lightness() > 100;
+    EXPECT_GT(bright, 100);
+}
+
+TEST(MpvControlLifetime, GoesAwayCleanlyWhileLoadingAndWhilePlaying)
+{
+    fakes::SystemMetrics screen{1024, 768};
+    TestPaths paths;
+    {
+        media::MpvControl loading(screen, paths);
+        loading.MediaFile(clip("clip.mov"));
+    }
+    {
+        media::MpvControl playing(screen, paths);
+        bool opened = false;
+        playing.OpenComplete = [&] { opened = true; };
+        playing.MediaFile(clip("clip.mpg"));
+        ASSERT_TRUE(waitFor([&] { return opened; }));
+        playing.StartPlayback();
+        ASSERT_TRUE(waitFor([&] { return playing.position() > 0.2; }));
+    }
+}
+
+}  // namespace
