@@ -1,11 +1,14 @@
 #include "platform/forms/QtDialogView.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -50,6 +53,40 @@ void setColors(QWidget& widget, const ControlRow& row)
     }
     widget.setPalette(palette);
 }
+
+// A label: its text wrapped at word boundaries within the label's width and
+// clipped at its bottom. Lines are at most 1.15 em apart, as in the faces
+// these layouts were made with, so a replacement face with taller lines
+// still shows every line the layout planned.
+class LabelWidget : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QFontMetricsF metrics(font());
+        const qreal natural = metrics.height();
+        const qreal pitch = std::min(natural, std::ceil(QFontInfo(font()).pixelSize() * 1.15));
+        const qreal baseline = std::round(pitch * metrics.ascent() / natural);
+
+        QTextLayout layout(text(), font());
+        QTextOption option(Qt::AlignLeft);
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        qreal top = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width());
+            line.setPosition(QPointF(0, top + baseline - line.ascent()));
+            top += pitch;
+        }
+        layout.endLayout();
+        painter.setPen(palette().color(QPalette::WindowText));
+        layout.draw(&painter, QPointF(0, 0));
+    }
+};
 
 // A line drawn on its container, lying under the controls stacked after it.
 // Horizontal and vertical lines cover `width` pixels down or to the right of
@@ -145,7 +182,10 @@ QFont fontFor(const FontSpec& spec)
          {"Microsoft Sans Serif", "Liberation Sans", "Arimo", "Nimbus Sans", "Nimbus Sans L", "FreeSans"}},
     };
     const QString name = text(spec.name);
-    const QStringList installed = QFontDatabase::families();
+    // Families installed by several foundries are listed as "Name [foundry]".
+    QStringList installed;
+    for (const QString& family : QFontDatabase::families())
+        installed.append(family.section(QLatin1String(" ["), 0, 0));
     QString face = name;
     if (!installed.contains(name, Qt::CaseInsensitive)) {
         const auto candidates = lookalikes.find(name.toLower());
@@ -240,7 +280,7 @@ QWidget* QtDialogView::build(Control& control, QWidget* parent)
     QWidget* widget = nullptr;
     switch (row.kind) {
     case ControlKind::Label: {
-        auto* label = new QLabel(parent);
+        auto* label = new LabelWidget(parent);
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
