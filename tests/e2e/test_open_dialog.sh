@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# File > Open: a path typed into the Open dialog plays in place of the clip
+# before, the window is fitted round the new picture and centred again, and
+# the path is recorded in slot "1". A cancelled dialog changes nothing.
+source "$(dirname "$0")/lib.sh"
+
+# clip FILE SIZE: a 20 s test picture with a running counter, made once.
+clip() {
+    [ -s "$1" ] || ffmpeg -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=$2:rate=25" -t 20 \
+        -c:v mpeg1video -b:v 1000k -f mpeg "$1"
+}
+near() { [ $(($1 - $2)) -le $3 ] && [ $(($2 - $1)) -le $3 ]; }
+wait_slot() {
+    for _ in $(seq 100); do [ "$(ini_value "$1")" = "$2" ] && return 0; sleep 0.1; done
+    fail "slot $1 holds '$(ini_value "$1")', expected '$2'"
+}
+
+first="$WORK/first.mpg"
+second="$WORK/second clip.MPG"
+clip "$first" 352x288
+clip "$second" 320x240
+start_x 1024x768
+start_zelvo "$first"
+wid=$(wait_window "Zadudu Divir Edever")
+wait_slot 0 "$first"
+sleep 0.5
+
+# Cancelled: nothing changes.
+before=$(cat "$XDG_CONFIG_HOME/Quorvel Movie.ini")
+xdotool key --window "$wid" ctrl+o
+dialog=$(wait_window "Open")
+sleep 0.5
+xdotool key Escape
+wait_no_window "Open"
+[ "$(cat "$XDG_CONFIG_HOME/Quorvel Movie.ini")" = "$before" ] || fail "a cancelled Open changed the settings file"
+read -r x y w h <<<"$(geometry "$wid")"
+near "$w" 469 1 || fail "a cancelled Open changed the window to $w wide"
+
+# Chosen: the path typed into the file name field.
+xdotool key --window "$wid" ctrl+o
+dialog=$(wait_window "Open")
+sleep 0.5
+xdotool type --delay 20 "$second"
+sleep 0.3
+screenshot open-dialog
+xdotool key Return
+wait_no_window "Open"
+wait_slot 1 "$second"
+[ "$(ini_value 0)" = "$first" ] || fail "slot 0 changed to '$(ini_value 0)'"
+
+# A 320 x 240 picture within half the screen is 512 x 384: refitted and centred.
+for _ in $(seq 50); do
+    read -r x y w h <<<"$(geometry "$wid")"
+    near "$w" 512 1 && break
+    sleep 0.1
+done
+sleep 0.3
+read -r x y w h <<<"$(geometry "$wid")"
+read -r left right top bottom <<<"$(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,/ /g')"
+fw=$((w + left + right)) fh=$((h + top + bottom)) fx=$((x - left)) fy=$((y - top))
+echo "client ${w}x$h at $x,$y; frame ${fw}x$fh at $fx,$fy"
+near "$w" 512 1 || fail "client width $w after the second clip, expected 512"
+near $((2 * fx + fw)) 1024 2 || fail "frame ${fw} wide at x=$fx is not centred"
+near $((2 * fy + fh)) 768 2 || fail "frame ${fh} high at y=$fy is not centred"
+
+import -window root -crop "${w}x200+$x+$((y + 40))" "$WORK/picture-a.png"
+sleep 1.5
+import -window root -crop "${w}x200+$x+$((y + 40))" "$WORK/picture-b.png"
+changed=$(compare -metric AE "$WORK/picture-a.png" "$WORK/picture-b.png" null: 2>&1 || true)
+echo "pixels changed: $changed"
+[ "${changed%%.*}" -gt 100 ] || fail "the picture did not change: the second clip is not playing"
+
+screenshot open-playing
+kill -0 "$ZELVO_PID" || fail "zelvo exited"
+echo "ok"
