@@ -65,7 +65,8 @@ sleep 0.3
 
 # A window opened over it afterwards stays below it, even when it has the focus.
 xmessage -geometry 400x300+250+150 "another window" &
-_pids+=($!)
+other_pid=$!
+_pids+=($other_pid)
 other=$(wait_window "xmessage")
 xdotool windowactivate --sync "$other" 2>/dev/null || true
 sleep 0.5
@@ -84,4 +85,5 @@ same_window
 screenshot normal
 
 kill -0 "$ZELVO_PID" || fail "zelvo exited"
+kill "$other_pid"
 echo "ok"
