@@ -139,8 +139,12 @@ Disc Disc::open(const std::string& target)
 {
     quietLibcdio();
     struct stat info {};
-    if (::stat(target.c_str(), &info) != 0)
+    if (::stat(target.c_str(), &info) != 0) {
+        // A missing image is a drive without a disc, as far as the user is concerned.
+        if (errno == ENOENT && target.rfind("/dev/", 0) != 0)
+            fail("there is no disc: " + target + " is missing");
         fail(openProblem(target, errno));
+    }
 
     const bool device = S_ISBLK(info.st_mode) || S_ISCHR(info.st_mode);
     driver_id_t driver = DRIVER_DEVICE;

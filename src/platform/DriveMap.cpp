@@ -90,11 +90,14 @@ const DriveMap& DriveMap::system()
 
 std::optional<std::string> DriveMap::target(char letter) const
 {
-    const auto all = drives();
-    const auto found = all.find(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
-    if (found == all.end())
-        return std::nullopt;
-    return found->second;
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    const auto find = [upper](const std::map<char, std::string>& drives) -> std::optional<std::string> {
+        const auto found = drives.find(upper);
+        if (found == drives.end())
+            return std::nullopt;
+        return found->second;
+    };
+    return fixed_ ? find(*fixed_) : find(drives());
 }
 
 std::map<char, std::string> DriveMap::drives() const

@@ -24,7 +24,8 @@ namespace fs = std::filesystem;
 int framesIn(const fs::path& file)
 {
     const std::string command = "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
-                                "stream=nb_read_frames -of csv=p=0 '" + file.string() + "'";
+                                "stream=nb_read_frames -of csv=p=0 '" +
+                                file.string() + "'";
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
         return -1;
@@ -37,15 +38,15 @@ int framesIn(const fs::path& file)
 
 struct Track {
     std::string path;  // as the player hands it over
-    std::string given;  // the stream that was put on the disc
+    std::string given; // the stream that was put on the disc
 };
 
 class VcdPlaybackTest : public ::testing::TestWithParam<Track> {};
 
 struct Ending {
-    double position = 0;  // seconds
-    std::string frame;    // the position display in frames
-    qint64 took = 0;      // milliseconds from the start of playback
+    double position = 0; // seconds
+    std::string frame;   // the position display in frames
+    qint64 took = 0;     // milliseconds from the start of playback
 };
 
 // Opens the path, plays it and waits for the end, where the control pauses
@@ -80,10 +81,10 @@ TEST_P(VcdPlaybackTest, PlaysToItsEndWithEveryFrameOfItsStream)
 {
     const fs::path& discs = vcdDiscs();
     std::ostringstream warnings;
-    const auto drives = platform::DriveMap::fromText("D=" + (discs / "video.cue").string() + ";E=" +
-                                                         (discs / "music.cue").string() + ";F=" +
-                                                         (discs / "upper").string(),
-                                                     warnings);
+    const auto drives =
+        platform::DriveMap::fromText("D=" + (discs / "video.cue").string() + ";E=" + (discs / "music.cue").string() +
+                                         ";F=" + (discs / "upper").string(),
+                                     warnings);
     platform::LinuxMediaPaths paths(drives);
     fakes::SystemMetrics screen{1024, 768};
     media::MpvControl control(screen, paths);
@@ -120,4 +121,4 @@ INSTANTIATE_TEST_SUITE_P(Tracks, VcdPlaybackTest,
                                            Track{"F:\\mpegav\\avseq02.dat", "track2.mpg"}),
                          trackName);
 
-}  // namespace
+} // namespace

@@ -335,10 +335,11 @@ TEST(DiscTroubleTest, ATakenOutOrUnreadableDiscIsAnErrorWithItsReasonAtOnce)
                                                         (folder / "video.cue").string());
     fs::remove(folder / "video.bin");
     fs::remove(folder / "video.cue");
-    EXPECT_EQ(errorOf([&] { later.openStream(); }),
-              "Cannot open D:\\mpegav\\avseq02.dat: " + (folder / "video.cue").string() + " is not there");
+    EXPECT_EQ(errorOf([&] { later.openStream(); }), "Cannot open D:\\mpegav\\avseq02.dat: there is no disc: " +
+                                                        (folder / "video.cue").string() + " is missing");
     EXPECT_EQ(errorOf([&] { files.OpenForInput("D:\\mpegav\\avseq01.dat"); }),
-              "Cannot open D:\\mpegav\\avseq01.dat: " + (folder / "video.cue").string() + " is not there");
+              "Cannot open D:\\mpegav\\avseq01.dat: there is no disc: " + (folder / "video.cue").string() +
+                  " is missing");
 
     EXPECT_EQ(errorOf([&] { paths.resolve("E:\\mpegav\\avseq01.dat"); }),
               "Cannot open E:\\mpegav\\avseq01.dat: /dev/null is not an optical drive");
@@ -346,7 +347,7 @@ TEST(DiscTroubleTest, ATakenOutOrUnreadableDiscIsAnErrorWithItsReasonAtOnce)
               "Cannot open F:\\mpegav\\avseq01.dat: /dev/sr97 is not there");
     EXPECT_THAT(errorOf([&] { files.OpenForInput("G:\\mpegav\\avseq01.dat"); }),
                 HasSubstr("is not a disc image this player reads"));
-    EXPECT_THAT(errorOf([&] { files.OpenForInput("H:\\mpegav\\avseq01.dat"); }), HasSubstr("gone is not there"));
+    EXPECT_THAT(errorOf([&] { files.OpenForInput("H:\\mpegav\\avseq01.dat"); }), HasSubstr("gone is missing"));
 
     // No drive, image or missing device is waited for.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
