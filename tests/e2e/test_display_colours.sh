@@ -58,7 +58,14 @@ pick() {
     sleep 0.5
 }
 
-# The clip (3 s) opens, plays and ends; then the display holds still.
+# The Setting menu is usable once the clip has opened, which is also when it
+# enters the recent-files list.
+for _ in $(seq 150); do
+    [ "$(ini_value 0)" = "$MEDIA/clip.mpg" ] && break
+    sleep 0.1
+done
+[ "$(ini_value 0)" = "$MEDIA/clip.mpg" ] || fail "the clip did not open"
+# The clip (3 s) plays and ends; then the display holds still.
 previous=""
 for _ in $(seq 60); do
     sleep 0.5

@@ -8,8 +8,14 @@ start_x 1024x768
 make_media
 start_zelvo "$MEDIA/clip.mpg"
 main=$(wait_window "Zadudu Divir Edever")
-# The Setting menu is usable once the clip has opened.
-sleep 2
+# The Setting menu is usable once the clip has opened, which is also when it
+# enters the recent-files list.
+for _ in $(seq 150); do
+    [ "$(ini_value 0)" = "$MEDIA/clip.mpg" ] && break
+    sleep 0.1
+done
+[ "$(ini_value 0)" = "$MEDIA/clip.mpg" ] || fail "the clip did not open"
+sleep 0.5
 
 choose_setting() {
     xdotool windowactivate --sync "$main" 2>/dev/null || true
