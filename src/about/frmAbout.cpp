@@ -14,9 +14,8 @@ frmAbout::frmAbout(frmAboutServices services)
     : dispatcher(services.boxes), dialog(frmAboutLayout(), frmAboutControls(), dispatcher), form(dialog.form),
       picIcon(dialog.control("picIcon")), lblTitle(dialog.control("lblTitle")),
       lblVersion(dialog.control("lblVersion")), Frame1(dialog.control("Frame1")),
-      lblDescription(dialog.control("lblDescription")), Line1(dialog.array("Line1")),
-      Label1(dialog.control("Label1")), cmdOK(dialog.control("cmdOK")), cmdSysInfo(dialog.control("cmdSysInfo")),
-      services_(std::move(services))
+      lblDescription(dialog.control("lblDescription")), Line1(dialog.array("Line1")), Label1(dialog.control("Label1")),
+      cmdOK(dialog.control("cmdOK")), cmdSysInfo(dialog.control("cmdSysInfo")), services_(std::move(services))
 {
     form.Load = [this] { Form_Load(); };
     cmdOK.Click = [this] { cmdOK_Click(); };
@@ -46,8 +45,8 @@ void frmAbout::StartSysInfo()
     bool started = false;
     try {
         std::string SysInfoPath;
-        bool found = GetKeyValue(platform::HKEY_LOCAL_MACHINE, std::string(SysInfoKey), std::string(SysInfoValue),
-                                 SysInfoPath);
+        bool found =
+            GetKeyValue(platform::HKEY_LOCAL_MACHINE, std::string(SysInfoKey), std::string(SysInfoValue), SysInfoPath);
         if (!found &&
             GetKeyValue(platform::HKEY_LOCAL_MACHINE, std::string(SysInfoLocationKey),
                         std::string(SysInfoLocationValue), SysInfoPath) &&
@@ -75,9 +74,9 @@ bool frmAbout::GetKeyValue(const platform::HKEY& KeyRoot, const std::string& Key
     std::uint32_t KeyValSize = tmpVal.size();
     std::uint32_t KeyValType = 0;
 
-    const bool read = registry.RegOpenKeyExA(KeyRoot, KeyName, 0, KEY_ALL_ACCESS, hKey) == platform::ERROR_SUCCESS &&
-                      registry.RegQueryValueExA(hKey, SubKeyRef, KeyValType, tmpVal.data(), KeyValSize) ==
-                          platform::ERROR_SUCCESS;
+    const bool read =
+        registry.RegOpenKeyExA(KeyRoot, KeyName, 0, KEY_ALL_ACCESS, hKey) == platform::ERROR_SUCCESS &&
+        registry.RegQueryValueExA(hKey, SubKeyRef, KeyValType, tmpVal.data(), KeyValSize) == platform::ERROR_SUCCESS;
     if (!read) {
         KeyVal = "";
         registry.RegCloseKey(hKey);
@@ -115,4 +114,4 @@ bool frmAbout::GetKeyValue(const platform::HKEY& KeyRoot, const std::string& Key
     return true;
 }
 
-}  // namespace about
+} // namespace about

@@ -46,7 +46,7 @@ inline constexpr std::uint32_t KEY_ALL_ACCESS = 0x2003F;
 
 // The About dialog: loaded afresh for each opening, unloaded when it closes.
 class frmAbout {
-public:
+  public:
     explicit frmAbout(frmAboutServices services);
     frmAbout(const frmAbout&) = delete;
     frmAbout& operator=(const frmAbout&) = delete;
@@ -74,8 +74,8 @@ public:
     bool GetKeyValue(const platform::HKEY& KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
                      std::string& KeyVal);
 
-private:
+  private:
     frmAboutServices services_;
 };
 
-}  // namespace about
+} // namespace about

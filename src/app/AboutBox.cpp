@@ -18,8 +18,8 @@ void showAboutBox(QWidget& owner)
     platform::LinuxFileSearch files;
     platform::LinuxProgramLauncher launcher;
     platform::QtMessageBoxes boxes;
-    about::frmAbout frmAbout({registry, files, launcher, boxes,
-                              [&owner] { return forms::Picture(owner.windowIcon()); }});
+    about::frmAbout frmAbout(
+        {registry, files, launcher, boxes, [&owner] { return forms::Picture(owner.windowIcon()); }});
 
     forms::QtDialogView view(frmAbout.dialog, &owner);
     frmAbout.form.attach(view);
@@ -29,4 +29,4 @@ void showAboutBox(QWidget& owner)
         view.exec();
 }
 
-}  // namespace app
+} // namespace app

@@ -15,4 +15,4 @@ inline std::string withSlashes(std::string_view path)
     return result;
 }
 
-}  // namespace platform
+} // namespace platform

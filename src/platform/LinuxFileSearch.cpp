@@ -22,7 +22,7 @@ bool isNormalFile(const std::string& folder, const std::string& name)
     return ::stat((folder + name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-}  // namespace
+} // namespace
 
 std::string LinuxFileSearch::Dir(std::string_view pathname)
 {
@@ -48,4 +48,4 @@ std::string LinuxFileSearch::Dir(std::string_view pathname)
     return *std::min_element(matches.begin(), matches.end());
 }
 
-}  // namespace platform
+} // namespace platform

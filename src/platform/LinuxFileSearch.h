@@ -8,8 +8,8 @@ namespace platform {
 // file is a regular file (or a link to one), and a name starting with "."
 // is hidden. Matches come in name order.
 class LinuxFileSearch : public FileSearch {
-public:
+  public:
     std::string Dir(std::string_view pathname) override;
 };
 
-}  // namespace platform
+} // namespace platform

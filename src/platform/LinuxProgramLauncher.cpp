@@ -23,4 +23,4 @@ std::int64_t LinuxProgramLauncher::Shell(std::string_view pathname, WindowStyle)
     return pid;
 }
 
-}  // namespace platform
+} // namespace platform

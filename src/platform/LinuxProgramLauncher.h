@@ -9,8 +9,8 @@ namespace platform {
 // folder is looked up on PATH. The window style is left to the program and
 // the window manager, which on Linux decide how a new window appears.
 class LinuxProgramLauncher : public ProgramLauncher {
-public:
+  public:
     std::int64_t Shell(std::string_view pathname, WindowStyle style) override;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -23,7 +23,7 @@ bool isRoot(HKEY key)
     return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE || key == HKEY_USERS;
 }
 
-}  // namespace
+} // namespace
 
 std::string findOnSearchPath(std::string_view program, std::string_view searchPath)
 {
@@ -36,7 +36,8 @@ std::string findOnSearchPath(std::string_view program, std::string_view searchPa
                 candidate += '/';
             candidate += program;
             struct stat info {};
-            if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+            if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                ::access(candidate.c_str(), X_OK) == 0)
                 return candidate;
         }
         if (colon == std::string_view::npos)
@@ -48,8 +49,8 @@ std::string findOnSearchPath(std::string_view program, std::string_view searchPa
 const std::vector<std::string>& LinuxRegistry::SysInfoPrograms()
 {
     static const std::vector<std::string> programs{
-        "hardinfo2",           "hardinfo",          "kinfocenter",       "gnome-system-monitor",
-        "plasma-systemmonitor", "mate-system-monitor", "xfce4-taskmanager", "lxtask",
+        "hardinfo2",           "hardinfo",          "kinfocenter", "gnome-system-monitor", "plasma-systemmonitor",
+        "mate-system-monitor", "xfce4-taskmanager", "lxtask",
     };
     return programs;
 }
@@ -82,8 +83,7 @@ bool LinuxRegistry::isBuiltInKey(const std::string& path, bool withDescendants) 
     return withDescendants && (path.empty() || builtIn.compare(0, path.size() + 1, path + '\\') == 0);
 }
 
-std::int32_t LinuxRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t, std::uint32_t,
-                                          HKEY& result)
+std::int32_t LinuxRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t, std::uint32_t, HKEY& result)
 {
     // The source is read only and offers no call that writes, so the access
     // asked for is granted as it is.
@@ -94,7 +94,7 @@ std::int32_t LinuxRegistry::RegOpenKeyExA(HKEY key, std::string_view subKey, std
     } else if (auto opened = open_.find(key); opened != open_.end()) {
         parent = opened->second.path;
     } else if (isRoot(key)) {
-        return ERROR_FILE_NOT_FOUND;  // only the machine-wide part exists here
+        return ERROR_FILE_NOT_FOUND; // only the machine-wide part exists here
     } else {
         return ERROR_INVALID_HANDLE;
     }
@@ -156,4 +156,4 @@ std::int32_t LinuxRegistry::RegCloseKey(HKEY key)
     return open_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -18,7 +18,7 @@ namespace platform {
 // The file is /etc/zelvo/registry.ini unless ZELVO_REGISTRY_FILE names
 // another; it is read afresh whenever a key is opened.
 class LinuxRegistry : public Registry {
-public:
+  public:
     static constexpr std::string_view DefaultFile = "/etc/zelvo/registry.ini";
     static constexpr std::string_view FileVariable = "ZELVO_REGISTRY_FILE";
     static constexpr std::string_view SysInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
@@ -40,9 +40,9 @@ public:
     // Keys open now, for the curious and for tests.
     std::size_t openKeys() const { return open_.size(); }
 
-private:
+  private:
     struct OpenKey {
-        std::string path;  // below HKEY_LOCAL_MACHINE, as RegistryFile compares it
+        std::string path; // below HKEY_LOCAL_MACHINE, as RegistryFile compares it
         std::map<std::string, RegistryValue> values;
     };
 
@@ -60,4 +60,4 @@ private:
 // current folder) are skipped.
 std::string findOnSearchPath(std::string_view program, std::string_view searchPath);
 
-}  // namespace platform
+} // namespace platform

@@ -28,19 +28,19 @@ inline constexpr std::uint32_t REG_DWORD = 4;
 // The machine-wide registry, read only. Text crosses it as 8-bit strings in
 // the system's code page (UTF-8 on Linux); sizes are in bytes.
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     // Opens subKey below key. On success result is the new handle; otherwise 0.
-    virtual std::int32_t RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options,
-                                       std::uint32_t access, HKEY& result) = 0;
+    virtual std::int32_t RegOpenKeyExA(HKEY key, std::string_view subKey, std::uint32_t options, std::uint32_t access,
+                                       HKEY& result) = 0;
     // Reads the value named valueName. size holds the capacity of data on entry
     // and the value's size on return; a value larger than the capacity gives
     // ERROR_MORE_DATA with the size it needs and leaves data alone. A null data
     // asks for the type and size only.
-    virtual std::int32_t RegQueryValueExA(HKEY key, std::string_view valueName, std::uint32_t& type,
-                                          std::uint8_t* data, std::uint32_t& size) = 0;
+    virtual std::int32_t RegQueryValueExA(HKEY key, std::string_view valueName, std::uint32_t& type, std::uint8_t* data,
+                                          std::uint32_t& size) = 0;
     virtual std::int32_t RegCloseKey(HKEY key) = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -60,7 +60,7 @@ std::optional<std::vector<std::uint8_t>> hexBytes(std::string_view list)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string RegistryFile::normalKey(std::string_view keyPath)
 {
@@ -187,4 +187,4 @@ std::map<std::string, RegistryValue> RegistryFile::values(std::string_view keyPa
     return key == keys_.end() ? std::map<std::string, RegistryValue>{} : key->second;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -28,7 +28,7 @@ struct RegistryValue {
 // Key paths and value names are matched without regard to case; lines
 // starting with ';' or '#' are comments.
 class RegistryFile {
-public:
+  public:
     static RegistryFile parse(std::string_view text);
     // A missing or unreadable file reads as an empty one.
     static RegistryFile load(const std::string& path);
@@ -43,13 +43,13 @@ public:
     // The form in which paths and names are compared: lower case, no outer
     // backslashes, an optional HKEY_LOCAL_MACHINE\ or HKLM\ in front removed.
     static std::string normalKey(std::string_view keyPath);
-    static std::string normalName(std::string_view valueName);  // lower case
+    static std::string normalName(std::string_view valueName); // lower case
 
-private:
+  private:
     static std::optional<RegistryValue> parseValue(std::string_view text);
 
     std::map<std::string, std::map<std::string, RegistryValue>> keys_;
     std::vector<int> badLines_;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -27,9 +27,9 @@ echo "About MyApp at $x,$y, client ${w}x$h"
 owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR | awk '{print $NF}')
 [ $((owner)) -eq $((main)) ] || fail "the dialog belongs to $owner, not to the player window $main"
 xprop -id "$dialog" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL || fail "the dialog is not modal"
-# The player takes no input meanwhile: its Help menu does not open a second dialog.
+# The player takes no input meanwhile: a click on its Help menu opens nothing.
 read -r mx my _ _ <<<"$(geometry "$main")"
-xdotool mousemove $((mx + 110)) $((my - 10)) click 1
+xdotool mousemove $((mx + 115)) $((my + 10)) click 1
 sleep 0.3
 xdotool key a
 sleep 0.5

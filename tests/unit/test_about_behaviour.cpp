@@ -16,7 +16,7 @@ const std::string Folder = "C:\\Tools\\MSInfo";
 const std::string FolderProgram = Folder + "\\MSINFO32.EXE";
 
 class StartSysInfoTest : public ::testing::Test {
-protected:
+  protected:
     void setFirst(const std::string& path) { h.registry.setString(std::string(about::SysInfoKey), "PATH", path); }
     void setSecond(const std::string& folder)
     {
@@ -158,7 +158,7 @@ TEST_F(StartSysInfoTest, SystemInfoButtonRunsItThroughTheDispatcher)
 }
 
 class GetKeyValueTest : public ::testing::Test {
-protected:
+  protected:
     bool read(std::string& value, const std::string& name = "V")
     {
         return h.f().GetKeyValue(HKEY_LOCAL_MACHINE, Key, name, value);
@@ -224,14 +224,14 @@ TEST_F(GetKeyValueTest, OtherTypesLeaveTheTextAsItWas)
 TEST_F(GetKeyValueTest, FailuresGiveEmptyTextAndCloseEvenTheNullHandle)
 {
     std::string value = "before";
-    EXPECT_FALSE(read(value));  // no such key
+    EXPECT_FALSE(read(value)); // no such key
     EXPECT_EQ(value, "");
     ASSERT_EQ(h.registry.closes.size(), 1u);
     EXPECT_EQ(h.registry.closes[0], 0);
 
     h.registry.setString(Key, "Other", "x");
     value = "before";
-    EXPECT_FALSE(read(value));  // no such value
+    EXPECT_FALSE(read(value)); // no such value
     EXPECT_EQ(value, "");
     EXPECT_EQ(h.registry.closes.size(), 2u);
     EXPECT_TRUE(h.registry.handles.empty());
@@ -240,7 +240,7 @@ TEST_F(GetKeyValueTest, FailuresGiveEmptyTextAndCloseEvenTheNullHandle)
 TEST_F(GetKeyValueTest, BufferHoldsExactly1024Bytes)
 {
     std::string value;
-    h.registry.setString(Key, "V", std::string(1023, 'a'));  // 1024 with its zero
+    h.registry.setString(Key, "V", std::string(1023, 'a')); // 1024 with its zero
     ASSERT_TRUE(read(value));
     EXPECT_EQ(value.size(), 1023u);
 
@@ -317,4 +317,4 @@ TEST(frmAboutTest, OkUnloadsTheDialogOnce)
     EXPECT_EQ(closed, 1);
 }
 
-}  // namespace
+} // namespace

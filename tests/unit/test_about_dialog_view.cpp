@@ -17,14 +17,13 @@
 namespace {
 
 class AboutViewTest : public ::testing::Test {
-protected:
+  protected:
     AboutViewTest() : view(h.f().dialog, nullptr)
     {
         h.f().form.attach(view);
         h.f().form.load();
     }
-    template <typename W = QWidget>
-    W* widget(forms::Control& control)
+    template <typename W = QWidget> W* widget(forms::Control& control)
     {
         auto* found = qobject_cast<W*>(view.widgetFor(control));
         EXPECT_NE(found, nullptr) << control.Name();
@@ -101,8 +100,7 @@ TEST_F(AboutViewTest, MissingFacesGiveWayToAnInstalledSansSerif)
     QStringList installed;
     for (const QString& family : QFontDatabase::families())
         installed.append(family.section(" [", 0, 0));
-    const QStringList lookalikes{"Liberation Sans", "Arimo", "Nimbus Sans", "Nimbus Sans L", "Helvetica",
-                                 "FreeSans"};
+    const QStringList lookalikes{"Liberation Sans", "Arimo", "Nimbus Sans", "Nimbus Sans L", "Helvetica", "FreeSans"};
     bool haveLookalike = false;
     for (const QString& face : lookalikes)
         haveLookalike = haveLookalike || installed.contains(face, Qt::CaseInsensitive);
@@ -198,4 +196,4 @@ TEST_F(AboutViewTest, ViewFollowsCaptionAndPictureChanges)
     EXPECT_EQ(view.windowIcon().cacheKey(), green.icon().cacheKey());
 }
 
-}  // namespace
+} // namespace

@@ -25,7 +25,7 @@ namespace fakes {
 
 // An in-memory registry below HKEY_LOCAL_MACHINE that keeps count of its open keys.
 class Registry : public platform::Registry {
-public:
+  public:
     struct Open {
         platform::HKEY root;
         std::string subKey;
@@ -36,7 +36,7 @@ public:
     void set(const std::string& key, const std::string& name, std::uint32_t type, std::vector<std::uint8_t> data)
     {
         keys[platform::RegistryFile::normalKey(key)][platform::RegistryFile::normalName(name)] = {type,
-                                                                                                   std::move(data)};
+                                                                                                  std::move(data)};
     }
     void setString(const std::string& key, const std::string& name, const std::string& text, bool withZero = true)
     {
@@ -46,8 +46,8 @@ public:
         set(key, name, platform::REG_SZ, std::move(data));
     }
 
-    std::int32_t RegOpenKeyExA(platform::HKEY key, std::string_view subKey, std::uint32_t options,
-                               std::uint32_t access, platform::HKEY& result) override
+    std::int32_t RegOpenKeyExA(platform::HKEY key, std::string_view subKey, std::uint32_t options, std::uint32_t access,
+                               platform::HKEY& result) override
     {
         opens.push_back({key, std::string(subKey), options, access});
         result = 0;
@@ -86,7 +86,7 @@ public:
     }
 
     std::map<std::string, std::map<std::string, platform::RegistryValue>> keys;
-    std::map<platform::HKEY, std::string> handles;  // open now
+    std::map<platform::HKEY, std::string> handles; // open now
     platform::HKEY nextHandle = 0x40;
     std::vector<Open> opens;
     std::vector<std::string> queries;
@@ -95,7 +95,7 @@ public:
 
 // Normal files that exist, by exact path.
 class FileSearch : public platform::FileSearch {
-public:
+  public:
     std::string Dir(std::string_view pathname) override
     {
         searched.emplace_back(pathname);
@@ -110,7 +110,7 @@ public:
 
 // Starts only the programs a test names; anything else fails as a missing file does.
 class ProgramLauncher : public platform::ProgramLauncher {
-public:
+  public:
     std::int64_t Shell(std::string_view pathname, platform::WindowStyle style) override
     {
         attempts.emplace_back(pathname);
@@ -135,15 +135,15 @@ inline forms::Picture solidIcon(const QColor& color)
     return forms::Picture(QIcon(pixmap));
 }
 
-}  // namespace fakes
+} // namespace fakes
 
 // One About dialog with every service faked; the owner's icon is a plain square.
 struct AboutHarness {
     AboutHarness()
         : frm(std::make_unique<about::frmAbout>(about::frmAboutServices{registry, files, launcher, boxes, [this] {
-              ++iconReads;
-              return ownerIcon;
-          }}))
+                                                                            ++iconReads;
+                                                                            return ownerIcon;
+                                                                        }}))
     {
     }
     about::frmAbout& f() { return *frm; }

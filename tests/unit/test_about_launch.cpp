@@ -27,7 +27,7 @@ std::string backslashed(std::string path)
 }
 
 class FileSearchTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
@@ -65,12 +65,12 @@ TEST_F(FileSearchTest, WildcardsGiveTheFirstMatchByName)
 {
     EXPECT_EQ(search.Dir(backslashed((root / "tools").string()) + "\\*.txt"), "a.txt");
     EXPECT_EQ(search.Dir((root / "tools" / "*").string()), "MSINFO32.EXE");
-    EXPECT_EQ(search.Dir((root / "tools" / "*.EXE").string()), "MSINFO32.EXE");  // not the folder
+    EXPECT_EQ(search.Dir((root / "tools" / "*.EXE").string()), "MSINFO32.EXE"); // not the folder
     EXPECT_EQ(search.Dir((root / "tools" / "?.none").string()), "");
 }
 
 class LauncherTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
@@ -120,4 +120,4 @@ TEST_F(LauncherTest, ProgramsThatCannotStartAreErrors)
     EXPECT_FALSE(fs::exists(marker));
 }
 
-}  // namespace
+} // namespace

@@ -28,22 +28,19 @@ Read query(Registry& registry, HKEY key, std::string_view name, std::uint32_t ca
     std::string buffer(capacity, '\x7f');
     Read read;
     read.size = capacity;
-    read.code = registry.RegQueryValueExA(key, name, read.type, reinterpret_cast<std::uint8_t*>(buffer.data()),
-                                          read.size);
+    read.code =
+        registry.RegQueryValueExA(key, name, read.type, reinterpret_cast<std::uint8_t*>(buffer.data()), read.size);
     if (read.code == ERROR_SUCCESS)
         read.bytes = buffer.substr(0, read.size);
     return read;
 }
 
 class LinuxRegistryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
     std::string path(const std::string& name) const { return (fs::path(dir.path().toStdString()) / name).string(); }
-    void write(const std::string& text)
-    {
-        std::ofstream(path("registry.ini")) << text;
-    }
+    void write(const std::string& text) { std::ofstream(path("registry.ini")) << text; }
     // An executable (or not) program file in a folder of the test's search path.
     void program(const std::string& folder, const std::string& name, bool executable = true)
     {
@@ -80,10 +77,10 @@ TEST_F(LinuxRegistryTest, FileValuesComeBackWithTheirTypesAndSizes)
     ASSERT_EQ(open(reg, "SOFTWARE\\Zelvo", key), ERROR_SUCCESS);
     ASSERT_NE(key, 0);
 
-    const Read path = query(reg, key, "PATH");  // names match without regard to case
+    const Read path = query(reg, key, "PATH"); // names match without regard to case
     EXPECT_EQ(path.code, ERROR_SUCCESS);
     EXPECT_EQ(path.type, REG_SZ);
-    EXPECT_EQ(path.size, 14u);  // outer blanks trimmed, the terminating zero counted
+    EXPECT_EQ(path.size, 14u); // outer blanks trimmed, the terminating zero counted
     EXPECT_EQ(path.bytes, std::string("/usr/bin/tool\0", 14));
     EXPECT_EQ(query(reg, key, "Padded").bytes, std::string("  two spaces  \0", 15));
     const Read count = query(reg, key, "Count");
@@ -153,7 +150,7 @@ TEST_F(LinuxRegistryTest, MissingFileHoldsNothing)
     LinuxRegistry reg(path("absent.ini"), "");
     HKEY key = 0;
     EXPECT_EQ(open(reg, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(open(reg, "", key), ERROR_SUCCESS);  // the root itself is always there
+    EXPECT_EQ(open(reg, "", key), ERROR_SUCCESS); // the root itself is always there
     reg.RegCloseKey(key);
 }
 
@@ -161,7 +158,7 @@ TEST_F(LinuxRegistryTest, BuiltInAnswerIsTheFirstProgramOfTheListOnThePath)
 {
     program("a", "gnome-system-monitor");
     program("b", "kinfocenter");
-    program("b", "hardinfo", false);  // not executable: not a program
+    program("b", "hardinfo", false); // not executable: not a program
     LinuxRegistry reg = registry(path("a") + "::" + path("b"));
     HKEY key = 0;
     ASSERT_EQ(open(reg, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", key), ERROR_SUCCESS);
@@ -216,7 +213,7 @@ TEST(FindOnSearchPathTest, SkipsFoldersAndEmptyEntries)
 {
     QTemporaryDir dir;
     const fs::path root = dir.path().toStdString();
-    fs::create_directories(root / "bin" / "tool");  // a folder of that name is no program
+    fs::create_directories(root / "bin" / "tool"); // a folder of that name is no program
     fs::create_directories(root / "bin2");
     std::ofstream(root / "bin2" / "tool") << "#!/bin/sh\n";
     fs::permissions(root / "bin2" / "tool", fs::perms::owner_all);
@@ -225,4 +222,4 @@ TEST(FindOnSearchPathTest, SkipsFoldersAndEmptyEntries)
     EXPECT_EQ(findOnSearchPath("absent", searchPath), "");
 }
 
-}  // namespace
+} // namespace

@@ -24,4 +24,4 @@ void Control::notify()
         changed(*this);
 }
 
-}  // namespace forms
+} // namespace forms

@@ -11,7 +11,7 @@ namespace forms {
 // One control of a dialog: its stored row and the properties handlers may
 // change. The model is the truth; the view follows it through `changed`.
 class Control {
-public:
+  public:
     explicit Control(const ControlRow& row);
 
     const ControlRow& row() const { return row_; }
@@ -30,7 +30,7 @@ public:
     // Called after every change of caption or picture, for the view.
     std::function<void(const Control&)> changed;
 
-private:
+  private:
     void notify();
 
     const ControlRow& row_;
@@ -39,4 +39,4 @@ private:
     forms::Picture picture_;
 };
 
-}  // namespace forms
+} // namespace forms

@@ -29,7 +29,7 @@ constexpr bool isSystemColor(OleColor color)
 
 // A face name and a size in points. A face that is not installed gives way
 // to the closest installed sans-serif face at the same size.
-struct FontSpec {
+struct StoredFont {
     std::string_view name = "MS Sans Serif";
     float size = 8.25f;
     bool bold = true;
@@ -39,21 +39,21 @@ struct FontSpec {
 // the one at the back first; a control inside a frame comes after the frame.
 struct ControlRow {
     std::string_view name = {};
-    int index = -1;  // -1: not part of a control array
+    int index = -1; // -1: not part of a control array
     ControlKind kind = ControlKind::Label;
-    std::string_view container = {};  // empty: the window itself
+    std::string_view container = {}; // empty: the window itself
     // Placement in twips relative to the container.
     float left = 0, top = 0, width = 0, height = 0;
     // A line's end points, in twips, instead of a placement.
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     std::string_view caption = {};
-    FontSpec font = {};
-    OleColor foreColor = SystemButtonText;  // text, or a line's colour
+    StoredFont font = {};
+    OleColor foreColor = SystemButtonText; // text, or a line's colour
     OleColor backColor = SystemButtonFace;
-    int borderWidth = 1;  // a line's width in pixels
-    int tabIndex = -1;    // place in the tab order; -1 takes no focus
-    bool isDefault = false;  // Enter clicks it
-    bool isCancel = false;   // Esc clicks it
+    int borderWidth = 1;    // a line's width in pixels
+    int tabIndex = -1;      // place in the tab order; -1 takes no focus
+    bool isDefault = false; // Enter clicks it
+    bool isCancel = false;  // Esc clicks it
 };
 
-}  // namespace forms
+} // namespace forms

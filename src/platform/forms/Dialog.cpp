@@ -12,7 +12,8 @@ Dialog::Dialog(const FormLayout& layout, std::span<const ControlRow> controls, D
         if (!row.container.empty()) {
             bool containerFirst = false;
             for (const Control& earlier : controls_)
-                containerFirst = containerFirst || (earlier.Name() == row.container && earlier.Kind() == ControlKind::Frame);
+                containerFirst =
+                    containerFirst || (earlier.Name() == row.container && earlier.Kind() == ControlKind::Frame);
             if (!containerFirst)
                 throw std::logic_error("control table: " + std::string(row.name) + " comes before its frame");
         }
@@ -58,4 +59,4 @@ void Dialog::Unload()
         unloaded();
 }
 
-}  // namespace forms
+} // namespace forms

@@ -19,7 +19,7 @@ namespace forms {
 // stored table. It is loaded when it is made and lives until it is unloaded,
 // by a handler or by the user closing it from its frame.
 class Dialog {
-public:
+  public:
     Dialog(const FormLayout& layout, std::span<const ControlRow> controls, Dispatcher& dispatcher);
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -47,10 +47,10 @@ public:
     std::function<void()> iconChanged;
     std::function<void()> unloaded;
 
-private:
-    std::deque<Control> controls_;  // deque: addresses stay put while the table is read
+  private:
+    std::deque<Control> controls_; // deque: addresses stay put while the table is read
     forms::Picture icon_;
     bool loaded_ = true;
 };
 
-}  // namespace forms
+} // namespace forms

@@ -9,7 +9,7 @@ namespace forms {
 // An image that a window or a picture box shows, such as a window's icon.
 // Copies share the image; two pictures are equal when they are the same image.
 class Picture {
-public:
+  public:
     Picture() = default;
     explicit Picture(QIcon icon) : icon_(std::move(icon)) {}
 
@@ -18,8 +18,8 @@ public:
 
     friend bool operator==(const Picture& a, const Picture& b) { return a.icon_.cacheKey() == b.icon_.cacheKey(); }
 
-private:
+  private:
     QIcon icon_;
 };
 
-}  // namespace forms
+} // namespace forms

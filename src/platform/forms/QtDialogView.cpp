@@ -59,10 +59,10 @@ void setColors(QWidget& widget, const ControlRow& row)
 // these layouts were made with, so a replacement face with taller lines
 // still shows every line the layout planned.
 class LabelWidget : public QLabel {
-public:
+  public:
     using QLabel::QLabel;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -92,7 +92,7 @@ protected:
 // Horizontal and vertical lines cover `width` pixels down or to the right of
 // their end points, so a grey line over a wider white one reads as an etched rule.
 class LineWidget : public QWidget {
-public:
+  public:
     LineWidget(const ControlRow& row, QWidget* parent) : QWidget(parent), row_(row)
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -112,7 +112,7 @@ public:
         straight_ = a.x() == b.x() || a.y() == b.y();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -125,7 +125,7 @@ protected:
         painter.drawLine(from_, to_);
     }
 
-private:
+  private:
     const ControlRow& row_;
     QPoint from_;
     QPoint to_;
@@ -134,10 +134,10 @@ private:
 
 // A picture box: its back colour, and its picture at 32 x 32 pixels in the top-left corner.
 class PictureBoxWidget : public QWidget {
-public:
+  public:
     PictureBoxWidget(const Control& control, QWidget* parent) : QWidget(parent), control_(control) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -146,7 +146,7 @@ protected:
             control_.Picture().icon().paint(&painter, QRect(0, 0, 32, 32), Qt::AlignLeft | Qt::AlignTop);
     }
 
-private:
+  private:
     const Control& control_;
 };
 
@@ -170,9 +170,9 @@ void follow(QWidget& widget, const Control& control)
     widget.update();
 }
 
-}  // namespace
+} // namespace
 
-QFont fontFor(const FontSpec& spec)
+QFont fontFor(const StoredFont& stored)
 {
     // Faces drawn to nearly the same measures, for desktops that lack the
     // stored one, so that texts wrap and fit as they were laid out.
@@ -181,7 +181,7 @@ QFont fontFor(const FontSpec& spec)
         {"ms sans serif",
          {"Microsoft Sans Serif", "Liberation Sans", "Arimo", "Nimbus Sans", "Nimbus Sans L", "FreeSans"}},
     };
-    const QString name = text(spec.name);
+    const QString name = text(stored.name);
     // Families installed by several foundries are listed as "Name [foundry]".
     QStringList installed;
     for (const QString& family : QFontDatabase::families())
@@ -201,8 +201,8 @@ QFont fontFor(const FontSpec& spec)
     QFont font(face);
     // Where no face fits, the hint makes the font system pick its sans-serif one.
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(spec.size);
-    font.setBold(spec.bold);
+    font.setPointSizeF(stored.size);
+    font.setBold(stored.bold);
     return font;
 }
 
@@ -237,7 +237,7 @@ QtDialogView::QtDialogView(Dialog& dialog, QWidget* owner) : QDialog(owner), dia
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                        Qt::MSWindowsFixedSizeDialogHint);
     }
-    setFont(fontFor(FontSpec{}));
+    setFont(fontFor(StoredFont{}));
 
     for (Control& control : dialog.controls()) {
         QWidget* parent = this;
@@ -305,7 +305,8 @@ QWidget* QtDialogView::build(Control& control, QWidget* parent)
             palette.setColor(QPalette::ButtonText, colorFor(row.foreColor, palette));
             button->setPalette(palette);
         }
-        connect(button, &QPushButton::clicked, this, [this, &control] { dialog_.form.dispatcher().run(control.Click); });
+        connect(button, &QPushButton::clicked, this,
+                [this, &control] { dialog_.form.dispatcher().run(control.Click); });
         widget = button;
         break;
     }
@@ -396,12 +397,12 @@ void QtDialogView::done(int result)
 void QtDialogView::keyPressEvent(QKeyEvent* event)
 {
     // Esc clicks the cancel button, so its handler decides, as Enter does for the default one.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && cancel_ &&
-        cancel_->isEnabled() && cancel_->isVisible()) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && cancel_ && cancel_->isEnabled() &&
+        cancel_->isVisible()) {
         cancel_->click();
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
-}  // namespace forms
+} // namespace forms

@@ -19,7 +19,7 @@ namespace forms {
 // pixel. It follows the model and tells it when the user closes the window.
 class QtDialogView : public QDialog, public FormView {
     Q_OBJECT
-public:
+  public:
     QtDialogView(Dialog& dialog, QWidget* owner);
     ~QtDialogView() override;
 
@@ -35,10 +35,10 @@ public:
 
     void done(int result) override;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     QWidget* build(Control& control, QWidget* parent);
     QSize decorations() const;
 
@@ -49,8 +49,8 @@ private:
 
 // The font a stored font stands for: the face if it is installed, otherwise
 // the closest installed sans-serif face, at the same point size.
-QFont fontFor(const FontSpec& spec);
+QFont fontFor(const StoredFont& stored);
 // An RGB colour as it is, a system colour from the palette.
 QColor colorFor(OleColor color, const QPalette& palette);
 
-}  // namespace forms
+} // namespace forms
