@@ -18,8 +18,7 @@ namespace {
 struct FreeReply {
     void operator()(void* reply) const { std::free(reply); }
 };
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
+template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
 
 // Client message actions of _NET_WM_STATE.
 constexpr std::uint32_t NetWmStateRemove = 0;
@@ -32,8 +31,8 @@ constexpr std::uint32_t IconicState = 3;
 
 xcb_atom_t atom(xcb_connection_t* c, std::string_view name)
 {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
+    const Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
@@ -66,7 +65,7 @@ bool managed(xcb_connection_t* c, xcb_window_t window)
     return value == NormalState || value == IconicState;
 }
 
-}  // namespace
+} // namespace
 
 xcb_connection_t* X11WindowStacking::connection() const
 {
@@ -78,8 +77,7 @@ xcb_connection_t* X11WindowStacking::connection() const
     return x11 ? x11->connection() : nullptr;
 }
 
-int X11WindowStacking::SetWindowPos(std::uintptr_t hWnd, std::intptr_t hWndInsertAfter, int, int, int, int,
-                                    unsigned)
+int X11WindowStacking::SetWindowPos(std::uintptr_t hWnd, std::intptr_t hWndInsertAfter, int, int, int, int, unsigned)
 {
     std::uint32_t action = 0;
     if (hWndInsertAfter == HWND_TOPMOST)
@@ -95,8 +93,7 @@ int X11WindowStacking::SetWindowPos(std::uintptr_t hWnd, std::intptr_t hWndInser
     const auto window = static_cast<xcb_window_t>(hWnd);
 
     // The geometry reply names the window's root and proves the window exists.
-    const Reply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    const Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
     if (!geometry)
         return 0;
     const xcb_window_t root = geometry->root;
@@ -114,11 +111,11 @@ int X11WindowStacking::SetWindowPos(std::uintptr_t hWnd, std::intptr_t hWndInser
     event.data.data32[1] = above;
     event.data.data32[2] = 0;
     event.data.data32[3] = SourceApplication;
-    const xcb_void_cookie_t sent = xcb_send_event_checked(
-        c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-        reinterpret_cast<const char*>(&event));
+    const xcb_void_cookie_t sent =
+        xcb_send_event_checked(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                               reinterpret_cast<const char*>(&event));
     const Reply<xcb_generic_error_t> error(xcb_request_check(c, sent));
     return error ? 0 : 1;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -13,7 +13,7 @@ namespace platform {
 // Only HWND_TOPMOST and HWND_NOTOPMOST are understood; the position, size and
 // flags are not used, since only the stacking changes.
 class X11WindowStacking : public WindowStacking {
-public:
+  public:
     // Talks to the X server of the running Qt application, if it has one.
     X11WindowStacking() = default;
     // Talks over the given connection, which stays the caller's.
@@ -26,10 +26,10 @@ public:
     int SetWindowPos(std::uintptr_t hWnd, std::intptr_t hWndInsertAfter, int x, int y, int cx, int cy,
                      unsigned flags) override;
 
-private:
+  private:
     xcb_connection_t* connection() const;
 
     xcb_connection_t* connection_ = nullptr;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -8,10 +8,10 @@ namespace player {
 
 namespace {
 
-constexpr std::string_view ShowsTime = "Display &Frames";  // the next click switches to frames
+constexpr std::string_view ShowsTime = "Display &Frames"; // the next click switches to frames
 constexpr std::string_view ShowsFrames = "Display &Time";
 
-}  // namespace
+} // namespace
 
 void Form1::dis_Click()
 {
@@ -25,8 +25,7 @@ void Form1::dis_Click()
     }
 }
 
-void Form1::pickColor(std::int32_t (media::MediaControl::*get)() const,
-                      void (media::MediaControl::*put)(std::int32_t))
+void Form1::pickColor(std::int32_t (media::MediaControl::*get)() const, void (media::MediaControl::*put)(std::int32_t))
 {
     // A failure here leaves the picker closed and reaches the user.
     cdlg1.Color((Mov1.*get)());
@@ -63,4 +62,4 @@ void Form1::altop_Click()
     altop.Checked(!altop.Checked());
 }
 
-}  // namespace player
+} // namespace player

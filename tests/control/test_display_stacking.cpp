@@ -26,12 +26,10 @@ using platform::HWND_NOTOPMOST;
 using platform::HWND_TOPMOST;
 constexpr unsigned KeepPlaceAndSize = platform::SWP_NOMOVE | platform::SWP_NOSIZE;
 
-template <typename T>
-struct Freed {
+template <typename T> struct Freed {
     void operator()(T* p) const { std::free(p); }
 };
-template <typename T>
-using Reply = std::unique_ptr<T, Freed<T>>;
+template <typename T> using Reply = std::unique_ptr<T, Freed<T>>;
 
 bool waitFor(const std::function<bool()>& condition, int ms = 5000)
 {
@@ -47,7 +45,7 @@ bool waitFor(const std::function<bool()>& condition, int ms = 5000)
 
 // An Xvfb of its own, optionally with openbox, and a connection to it.
 class PrivateX {
-public:
+  public:
     // Empty when the X server cannot be started here.
     std::string start()
     {
@@ -135,9 +133,9 @@ public:
         xcb_create_window(c_, XCB_COPY_FROM_PARENT, window, root_, x, y, w, h, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                           XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, &background);
         // Ask the window manager to honour the requested place.
-        const std::uint32_t hints[18] = {1 | 2 | 4 | 8, 0, 0, 0, 0};  // USPosition | USSize | PPosition | PSize
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS,
-                            32, 18, hints);
+        const std::uint32_t hints[18] = {1 | 2 | 4 | 8, 0, 0, 0, 0}; // USPosition | USSize | PPosition | PSize
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18,
+                            hints);
         xcb_flush(c_);
         return window;
     }
@@ -147,10 +145,12 @@ public:
         xcb_map_window(c_, window);
         xcb_flush(c_);
         const xcb_atom_t wmState = atom("WM_STATE");
-        return waitFor([&] {
-            const auto state = atoms(window, wmState, wmState);
-            return !state.empty() && state[0] == 1;
-        }, ms);
+        return waitFor(
+            [&] {
+                const auto state = atoms(window, wmState, wmState);
+                return !state.empty() && state[0] == 1;
+            },
+            ms);
     }
 
     bool isAbove(xcb_window_t window)
@@ -186,7 +186,7 @@ public:
 
     xcb_connection_t* connection() const { return c_; }
 
-private:
+  private:
     QProcess xvfb_;
     QProcess wm_;
     QByteArray number_;
@@ -214,7 +214,7 @@ TEST(X11WindowStacking, KeepsAWindowAboveOthersAndLetsItGoWithoutMovingIt)
     const xcb_window_t other = x.createWindow(150, 120, 320, 240);
     ASSERT_TRUE(x.mapAndWaitManaged(other));
     ASSERT_LT(position(x.stacking(), player), position(x.stacking(), other));
-    QTest::qSleep(200);  // let openbox settle the frames
+    QTest::qSleep(200); // let openbox settle the frames
     const auto before = x.placement(player);
 
     platform::X11WindowStacking stacking(x.connection());
@@ -275,4 +275,4 @@ TEST(X11WindowStacking, RefusesWithoutAnXServer)
     EXPECT_EQ(stacking.SetWindowPos(0x200001, HWND_TOPMOST, 0, 0, 0, 0, KeepPlaceAndSize), 0);
 }
 
-}  // namespace
+} // namespace

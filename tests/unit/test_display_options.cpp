@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr std::int32_t Navy = 0x00800000;    // 0x00BBGGRR
+constexpr std::int32_t Navy = 0x00800000; // 0x00BBGGRR
 constexpr std::int32_t Orange = 0x0000a5ff;
 
 // What the user does: choose the item from the menu, through the dispatcher,
@@ -108,7 +108,7 @@ TEST_F(ColourTest, OkPutsThePickedValueIntoItsOwnPropertyOnly)
 TEST_F(ColourTest, APickerThatFailsStillLetsTheColourGoBackWithoutAMessage)
 {
     h.cdlg1.colorThrows = true;
-    h.cdlg1.nextColor = 0x00123456;  // never reached
+    h.cdlg1.nextColor = 0x00123456; // never reached
     EXPECT_TRUE(choose(f, f.fore));
     EXPECT_EQ(h.cdlg1.colorPickers, 1);
     EXPECT_EQ(h.mov1.log, (std::vector<std::string>{"DisplayForeColor=" + std::to_string(Orange)}));
@@ -117,7 +117,7 @@ TEST_F(ColourTest, APickerThatFailsStillLetsTheColourGoBackWithoutAMessage)
 
 // A control whose colour properties or unit can be made to fail.
 class FailingMediaControl : public fakes::MediaControl {
-public:
+  public:
     std::int32_t DisplayBackColor() const override
     {
         if (failRead)
@@ -272,4 +272,4 @@ TEST(DisplayOptionsLifetime, ANewWindowStartsWithTimeAndNormalPlacement)
         EXPECT_EQ(call.rfind("Display", 0), std::string::npos) << call;
 }
 
-}  // namespace
+} // namespace
