@@ -40,7 +40,13 @@ start_x() {
     export DISPLAY=:$(head -n1 "$dfile")
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     _pids+=($!)
-    sleep 0.5
+    # openbox ignores windows mapped while it starts: wait until it says it manages the screen.
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
+    sleep 0.2
 }
 
 # start_zelvo [args...]: starts the program; its output goes to $WORK/zelvo.log.
