@@ -41,6 +41,11 @@ struct Track {
     std::string given; // the stream that was put on the disc
 };
 
+void PrintTo(const Track& track, std::ostream* out)
+{
+    *out << track.path;
+}
+
 class VcdPlaybackTest : public ::testing::TestWithParam<Track> {};
 
 struct Ending {
