@@ -79,16 +79,11 @@ DriveLetterPaths::Located DriveLetterPaths::locate(std::string_view path) const
     return {{}, *target, onDrive->parts};
 }
 
-std::unique_ptr<ByteStream> DriveLetterPaths::openOnDisc(const std::string& path, const std::string& disc,
-                                                         const std::vector<std::string>& parts)
+std::unique_ptr<ByteStream> DriveLetterPaths::openOnDisc(const std::string& disc, const std::vector<std::string>& parts)
 {
-    try {
-        Disc opened = Disc::open(disc);
-        const DiscFile file = opened.find(parts);
-        return Disc::stream(std::move(opened), file);
-    } catch (const forms::RuntimeError& e) {
-        cannotOpen(path, e.what());
-    }
+    Disc opened = Disc::open(disc);
+    const DiscFile file = opened.find(parts);
+    return Disc::stream(std::move(opened), file);
 }
 
 } // namespace platform

@@ -33,10 +33,10 @@ class DriveLetterPaths {
     // Plain paths are not checked.
     Located locate(std::string_view path) const;
 
-    // Opens a file that locate found on a disc. Throws as locate does, naming
-    // path; never returns null.
-    static std::unique_ptr<ByteStream> openOnDisc(const std::string& path, const std::string& disc,
-                                                  const std::vector<std::string>& parts);
+    // Opens a file that locate found on a disc, reading the disc afresh. Throws
+    // forms::RuntimeError whose text is the reason alone (whoever asked knows
+    // the path); never returns null.
+    static std::unique_ptr<ByteStream> openOnDisc(const std::string& disc, const std::vector<std::string>& parts);
 
   private:
     const DriveMap& drives_;

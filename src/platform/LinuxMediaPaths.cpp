@@ -7,8 +7,8 @@ ResolvedMedia LinuxMediaPaths::resolve(std::string_view path)
     DriveLetterPaths::Located located = paths_.locate(path);
     if (located.disc.empty())
         return {std::move(located.localPath), {}};
-    return {{}, [path = std::string(path), disc = std::move(located.disc), parts = std::move(located.parts)] {
-                return DriveLetterPaths::openOnDisc(path, disc, parts);
+    return {{}, [disc = std::move(located.disc), parts = std::move(located.parts)] {
+                return DriveLetterPaths::openOnDisc(disc, parts);
             }};
 }
 

@@ -10,10 +10,11 @@ namespace platform {
 // the real file it leads to; on a disc drive it is a stream read from the
 // disc, since the kernel cannot read Video CD tracks through a mounted disc.
 //
-// The stream opener may run on any thread (mpv opens streams on its own). It
-// reads the disc afresh, so a disc changed meanwhile is not misread; it
-// throws forms::RuntimeError naming the path and the reason, never returns
-// null.
+// resolve throws forms::RuntimeError "Cannot open PATH: REASON" when a
+// drive-letter path leads to no file now. The stream opener may run on any
+// thread (mpv opens streams on its own). It reads the disc afresh, so a disc
+// changed meanwhile is not misread; it throws forms::RuntimeError with the
+// reason alone, and never returns null.
 class LinuxMediaPaths : public MediaPaths {
   public:
     LinuxMediaPaths() : LinuxMediaPaths(DriveMap::system()) {}

@@ -330,13 +330,12 @@ TEST(DiscTroubleTest, ATakenOutOrUnreadableDiscIsAnErrorWithItsReasonAtOnce)
     EXPECT_EQ(stream->read(buffer, sizeof buffer), -1);
     ASSERT_TRUE(stream->seek(30 * Form2Bytes));
     EXPECT_EQ(stream->read(buffer, sizeof buffer), sizeof buffer);
-    EXPECT_EQ(errorOf([&] { later.openStream(); }), "Cannot open D:\\mpegav\\avseq02.dat: the file lies beyond the end "
-                                                    "of the disc in " +
-                                                        (folder / "video.cue").string());
+    EXPECT_EQ(errorOf([&] { later.openStream(); }),
+              "the file lies beyond the end of the disc in " + (folder / "video.cue").string());
     fs::remove(folder / "video.bin");
     fs::remove(folder / "video.cue");
-    EXPECT_EQ(errorOf([&] { later.openStream(); }), "Cannot open D:\\mpegav\\avseq02.dat: there is no disc: " +
-                                                        (folder / "video.cue").string() + " is missing");
+    EXPECT_EQ(errorOf([&] { later.openStream(); }),
+              "there is no disc: " + (folder / "video.cue").string() + " is missing");
     EXPECT_EQ(errorOf([&] { files.OpenForInput("D:\\mpegav\\avseq01.dat"); }),
               "Cannot open D:\\mpegav\\avseq01.dat: there is no disc: " + (folder / "video.cue").string() +
                   " is missing");
