@@ -18,9 +18,9 @@
 #include <QTimer>
 
 #include <clocale>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -39,7 +39,7 @@ void stage(const char* name)
 
 // Plain paths only: the benchmark plays ordinary files.
 class PlainPaths : public platform::MediaPaths {
-public:
+  public:
     platform::ResolvedMedia resolve(std::string_view path) override { return {std::string(path), {}}; }
 };
 
@@ -86,6 +86,10 @@ int main(int argc, char** argv)
         control.MovieSize(size);
         fit();
         control.StartPlayback();
+    };
+    control.KeyPress = [](std::int16_t& code) {
+        std::printf("key %d\n", code);
+        std::fflush(stdout);
     };
     QObject::connect(&control, &media::MpvControl::firstFrameShown, [&] {
         stage("first-frame");

@@ -88,7 +88,8 @@ void GlVideoSurface::requestUpdate(void* self)
 {
     auto* surface = static_cast<GlVideoSurface*>(self);
     if (!surface->updatePending_.exchange(true))
-        QMetaObject::invokeMethod(surface, [surface] { surface->renderFrame(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            surface, [surface] { surface->renderFrame(false); }, Qt::QueuedConnection);
 }
 
 void GlVideoSurface::renderFrame(bool redraw)

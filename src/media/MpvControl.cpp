@@ -214,6 +214,10 @@ bool MpvControl::startMpv()
         // The last frame stays on screen at the end.
         {"keep-open", "yes"},
         {"hwdec", "auto-safe"},
+        // MPEG program streams (Video CD tracks among them) land a group of pictures
+        // late when seeking back; asking the demuxer for a point a second earlier
+        // lets the exact seek reach the frame asked for.
+        {"hr-seek-demuxer-offset", "1"},
         {"pause", "yes"},
         {"audio-client-name", "zelvo"},
     };
@@ -326,8 +330,7 @@ void MpvControl::MovieSize(std::int32_t size)
                        metrics_.GetSystemMetrics(platform::SM_CYSCREEN));
     const bool open = media_.stage == Stage::Open;
     const bool soundOnly = open && !media_.picture;
-    const QSizeF picture =
-        open && media_.picture ? QSizeF(*media_.picture) / devicePixelRatioF() : StandIn;
+    const QSizeF picture = open && media_.picture ? QSizeF(*media_.picture) / devicePixelRatioF() : StandIn;
     std::optional<QSizeF> area = videoAreaFor(size, picture, screen);
     if (!area)
         throw forms::RuntimeError("Invalid MovieSize value " + std::to_string(size) + " (0, 1, 2, 3 or 4)");
@@ -360,6 +363,12 @@ void MpvControl::keyPressEvent(QKeyEvent* event)
     event->accept();
     auto ascii = static_cast<std::int16_t>(code);
     KeyPress(ascii);
+}
+
+bool MpvControl::focusNextPrevChild(bool)
+{
+    // Nothing else inside takes the focus: Tab is a typed key like the others.
+    return false;
 }
 
 void MpvControl::wakeup(void* self)
@@ -434,7 +443,8 @@ void MpvControl::handle(const mpv_event& event)
             break;
         if (end.reason == MPV_END_FILE_REASON_ERROR) {
             const std::optional<std::string> streamFailure = streams_.failure(media_.url);
-            fail(streamFailure ? QString::fromStdString(*streamFailure) : QString::fromUtf8(mpv_error_string(end.error)));
+            fail(streamFailure ? QString::fromStdString(*streamFailure)
+                               : QString::fromUtf8(mpv_error_string(end.error)));
         } else if (end.reason == MPV_END_FILE_REASON_REDIRECT) {
             fail(tr("it is a playlist, not a media file"));
         }
@@ -475,9 +485,8 @@ void MpvControl::handle(const mpv_event& event)
 void MpvControl::fail(const QString& reason)
 {
     media_.stage = Stage::Failed;
-    media_.failure = media_.path.empty()
-                         ? reason
-                         : tr("Cannot play \"%1\": %2").arg(QString::fromStdString(media_.path), reason);
+    media_.failure =
+        media_.path.empty() ? reason : tr("Cannot play \"%1\": %2").arg(QString::fromStdString(media_.path), reason);
     bar_->setMediaReady(false);
     showPosition();
 }

@@ -31,7 +31,8 @@ QString frameText(double seconds, std::optional<double> framesPerSecond)
 {
     if (!framesPerSecond || *framesPerSecond <= 0)
         return QStringLiteral("-");
-    return QString::number(static_cast<std::int64_t>(std::floor(std::max(0.0, seconds) * *framesPerSecond + Allowance)));
+    return QString::number(
+        static_cast<std::int64_t>(std::floor(std::max(0.0, seconds) * *framesPerSecond + Allowance)));
 }
 
 QString durationText(std::optional<double> seconds)

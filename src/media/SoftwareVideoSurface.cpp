@@ -61,7 +61,8 @@ void SoftwareVideoSurface::requestUpdate(void* self)
     // On one of mpv's threads: only hand the work over to the UI thread.
     auto* surface = static_cast<SoftwareVideoSurface*>(self);
     if (!surface->updatePending_.exchange(true))
-        QMetaObject::invokeMethod(surface, [surface] { surface->renderFrame(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            surface, [surface] { surface->renderFrame(false); }, Qt::QueuedConnection);
 }
 
 void SoftwareVideoSurface::renderFrame(bool redraw)

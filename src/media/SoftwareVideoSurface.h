@@ -18,7 +18,7 @@ namespace media {
 // works without any display at all.
 class SoftwareVideoSurface : public QWidget, public VideoSurface {
     Q_OBJECT
-public:
+  public:
     explicit SoftwareVideoSurface(QWidget* parent = nullptr);
     ~SoftwareVideoSurface() override;
 
@@ -26,12 +26,12 @@ public:
     bool attach(mpv_handle* mpv) override;
     void detach() override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     static void requestUpdate(void* self);
     // Draws mpv's newest frame, or the last one again when redraw is set.
     void renderFrame(bool redraw);

@@ -4,8 +4,10 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QToolButton>
 
 #include <cmath>
@@ -16,6 +18,32 @@ namespace {
 
 // The seek bar counts milliseconds.
 constexpr double StepsPerSecond = 1000.0;
+
+// A seek bar that jumps to where it is clicked, as media players' do, instead
+// of creeping towards it a page at a time.
+class SeekSlider : public QSlider {
+  public:
+    using QSlider::QSlider;
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && maximum() > minimum()) {
+            QStyleOptionSlider option;
+            initStyleOption(&option);
+            const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+            const QPoint at = event->position().toPoint();
+            if (!handle.contains(at)) {
+                const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+                const int span = groove.width() - handle.width();
+                const int x = at.x() - groove.x() - handle.width() / 2;
+                // The handle is now under the pointer: the press below takes hold of it.
+                setSliderPosition(QStyle::sliderValueFromPosition(minimum(), maximum(), x, span));
+            }
+        }
+        QSlider::mousePressEvent(event);
+    }
+};
 
 }  // namespace
 
@@ -34,19 +62,21 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent)
     connect(pause_, &QToolButton::clicked, this, &TransportBar::pauseClicked);
     connect(stop_, &QToolButton::clicked, this, &TransportBar::stopClicked);
 
-    seek_ = new QSlider(Qt::Horizontal, this);
+    seek_ = new SeekSlider(Qt::Horizontal, this);
     seek_->setObjectName(QStringLiteral("seek"));
     seek_->setFocusPolicy(Qt::NoFocus);
     seek_->setMinimumWidth(16);
     seek_->setRange(0, 0);
+    seek_->setSingleStep(static_cast<int>(StepsPerSecond));
+    seek_->setPageStep(static_cast<int>(10 * StepsPerSecond));
     layout->addWidget(seek_, 1);
     connect(seek_, &QSlider::sliderMoved, this,
             [this](int value) { emit seekRequested(value / StepsPerSecond, false); });
     connect(seek_, &QSlider::sliderReleased, this,
             [this] { emit seekRequested(seek_->value() / StepsPerSecond, true); });
-    // A click on the groove moves the handle by a page; seek there too.
+    // The mouse wheel steps the handle: seek there too.
     connect(seek_, &QSlider::actionTriggered, this, [this](int action) {
-        if (action == QAbstractSlider::SliderPageStepAdd || action == QAbstractSlider::SliderPageStepSub)
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
             emit seekRequested(seek_->sliderPosition() / StepsPerSecond, true);
     });
 

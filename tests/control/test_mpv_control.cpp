@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QSlider>
+#include <QToolButton>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -24,7 +27,7 @@ namespace {
 constexpr float Twips = 15.0f;
 
 class MpvControlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         control.OpenComplete = [this] { ++opened; };
@@ -165,6 +168,49 @@ TEST_F(MpvControlTest, DisplayUnitSwitchesBetweenTimeAndFrames)
     EXPECT_THROW(control.DisplayUnit(2), forms::RuntimeError);
 }
 
+TEST_F(MpvControlTest, TransportBarPausesStopsAndSeeks)
+{
+    open(clip("clip.mpg"));
+    auto* play = control.findChild<QToolButton*>("play");
+    auto* pause = control.findChild<QToolButton*>("pause");
+    auto* stop = control.findChild<QToolButton*>("stop");
+    auto* seek = control.findChild<QSlider*>("seek");
+    ASSERT_TRUE(play && pause && stop && seek);
+    EXPECT_EQ(control.findChild<QLabel*>("duration")->text(), "0:00:03");
+
+    play->click();
+    ASSERT_TRUE(waitFor([&] { return control.position() > 1.0; }));
+    pause->click();
+    ASSERT_TRUE(waitFor([&] { return control.paused(); }));
+    settle(200ms);
+    const double held = control.position();
+    settle(300ms);
+    EXPECT_EQ(control.position(), held);
+
+    // Dragging the handle to 2 s and letting go lands on the frame at 2 s (25 fps: within 0.04 s).
+    seek->setSliderDown(true);
+    seek->setSliderPosition(2000);
+    seek->setSliderDown(false);
+    EXPECT_TRUE(waitFor([&] { return std::abs(control.position() - 2.0) < 0.05; })) << control.position();
+    EXPECT_TRUE(control.paused());
+
+    stop->click();
+    EXPECT_TRUE(waitFor([&] { return control.position() < 0.05; })) << control.position();
+    EXPECT_TRUE(control.paused());
+
+    // At the end the last frame stays; a seek back from there still lands where asked
+    // (an MPEG program stream's demuxer alone would land on the next keyframe, 1.45 s).
+    play->click();
+    ASSERT_TRUE(waitFor([&] { return control.position() > 2.9 && control.paused(); }));
+    seek->setSliderDown(true);
+    seek->setSliderPosition(1000);
+    seek->setSliderDown(false);
+    EXPECT_TRUE(waitFor([&] { return std::abs(control.position() - 1.0) < 0.05; })) << control.position();
+    settle(300ms);
+    EXPECT_LT(std::abs(control.position() - 1.0), 0.05);
+    EXPECT_TRUE(control.paused());
+}
+
 TEST(PositionText, CountsHoursAndRoundsDown)
 {
     EXPECT_EQ(media::timeText(3725.39), "1:02:05.3");
@@ -217,10 +263,11 @@ TEST_F(MpvControlTest, TypedKeysArriveAsCharacterCodesWhileShortcutsPassOn)
     type(Qt::Key_V, Qt::ShiftModifier, "V");
     type(Qt::Key_V, Qt::NoModifier, "v");
     type(Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    type(Qt::Key_Tab, Qt::NoModifier, "\t");
     // Menu shortcuts and keys that type nothing are not the control's.
     EXPECT_FALSE(type(Qt::Key_O, Qt::ControlModifier, "\x0f"));
     EXPECT_FALSE(type(Qt::Key_F5, Qt::NoModifier, ""));
-    EXPECT_EQ(keys, (std::vector<std::int16_t>{13, 8, 'V', 'v', 27}));
+    EXPECT_EQ(keys, (std::vector<std::int16_t>{13, 8, 'V', 'v', 27, 9}));
 }
 
 TEST_F(MpvControlTest, TheControlIsTheOnlyWidgetThatTakesFocus)
@@ -229,8 +276,8 @@ TEST_F(MpvControlTest, TheControlIsTheOnlyWidgetThatTakesFocus)
     const QList<QWidget*> inside = control.findChildren<QWidget*>();
     EXPECT_GE(inside.size(), 5);  // picture, display, bar, buttons, seek bar
     for (const QWidget* widget : inside)
-        EXPECT_EQ(widget->focusPolicy(), Qt::NoFocus) << widget->metaObject()->className() << " "
-                                                       << widget->objectName().toStdString();
+        EXPECT_EQ(widget->focusPolicy(), Qt::NoFocus)
+            << widget->metaObject()->className() << " " << widget->objectName().toStdString();
 }
 
 TEST_F(MpvControlTest, UndecodableFilesNeverCompleteAndLeaveTheControlUsable)

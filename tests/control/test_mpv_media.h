@@ -75,7 +75,7 @@ inline void settle(std::chrono::milliseconds time)
 
 // A file read through the stream interface, as a disc track would be.
 class FileStream : public platform::ByteStream {
-public:
+  public:
     explicit FileStream(const std::string& path) : file_(std::fopen(path.c_str(), "rb"))
     {
         if (!file_)
@@ -96,7 +96,7 @@ public:
 
     static inline std::atomic_int reads = 0;
 
-private:
+  private:
     std::FILE* file_;
     std::int64_t size_ = 0;
 };
@@ -104,7 +104,7 @@ private:
 // Plain paths name themselves; the paths in `streams` are read through FileStream
 // from the file they map to, and those in `refused` fail to resolve.
 class TestPaths : public platform::MediaPaths {
-public:
+  public:
     platform::ResolvedMedia resolve(std::string_view path) override
     {
         const std::string key(path);
@@ -112,7 +112,8 @@ public:
             throw forms::RuntimeError("Cannot open \"" + key + "\": no disc in the drive");
         if (auto stream = streams.find(key); stream != streams.end()) {
             const std::string file = stream->second;
-            return {{}, [file]() -> std::unique_ptr<platform::ByteStream> { return std::make_unique<FileStream>(file); }};
+            return {{},
+                    [file]() -> std::unique_ptr<platform::ByteStream> { return std::make_unique<FileStream>(file); }};
         }
         return {key, {}};
     }
