@@ -1,24 +1,15 @@
 #include "platform/X11WindowStacking.h"
 
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <memory>
-#include <string_view>
+#include "platform/X11.h"
 
 namespace platform {
 
 namespace {
 
-// xcb hands out replies that the caller frees.
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
+using x11::atom;
+using x11::property;
+using x11::Reply;
+using x11::supports;
 
 // Client message actions of _NET_WM_STATE.
 constexpr std::uint32_t NetWmStateRemove = 0;
@@ -28,30 +19,6 @@ constexpr std::uint32_t SourceApplication = 1;
 // ICCCM WM_STATE values of a window the window manager has taken on.
 constexpr std::uint32_t NormalState = 1;
 constexpr std::uint32_t IconicState = 3;
-
-xcb_atom_t atom(xcb_connection_t* c, std::string_view name)
-{
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
-Reply<xcb_get_property_reply_t> property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
-{
-    return Reply<xcb_get_property_reply_t>(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, 1024), nullptr));
-}
-
-// The window manager lists the hints it honours on the root window.
-bool supports(xcb_connection_t* c, xcb_window_t root, xcb_atom_t hint)
-{
-    const auto supported = property(c, root, atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
-    if (!supported || supported->format != 32)
-        return false;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
-    const auto count = static_cast<std::size_t>(xcb_get_property_value_length(supported.get())) / sizeof(xcb_atom_t);
-    return std::find(atoms, atoms + count, hint) != atoms + count;
-}
 
 // A window that is shown or minimised; a withdrawn one would take the state
 // from its own property when next shown, and Qt rewrites that property then.
@@ -69,12 +36,7 @@ bool managed(xcb_connection_t* c, xcb_window_t window)
 
 xcb_connection_t* X11WindowStacking::connection() const
 {
-    if (connection_)
-        return connection_;
-    if (!qGuiApp)
-        return nullptr;
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
+    return connection_ ? connection_ : x11::appConnection();
 }
 
 int X11WindowStacking::SetWindowPos(std::uintptr_t hWnd, std::intptr_t hWndInsertAfter, int, int, int, int, unsigned)

@@ -1,5 +1,7 @@
 #include "platform/forms/QtFormView.h"
 
+#include "platform/X11.h"
+
 #include <QAction>
 #include <QKeyEvent>
 #include <QMenu>
@@ -67,6 +69,14 @@ QtFormView::QtFormView(Form& form, MenuBar& menus) : form_(form), client_(new QW
     settle_.setSingleShot(true);
     settle_.setInterval(60);
     connect(&settle_, &QTimer::timeout, this, &QtFormView::reportGeometry);
+
+    // Centring needs the frame's size before the window manager has framed the
+    // window (a file may open first), so ask it now, while the window is unmapped.
+    if (xcb_connection_t* x = platform::x11::appConnection()) {
+        const auto window = static_cast<xcb_window_t>(winId());
+        if (auto extents = platform::x11::requestFrameExtents(x, window, std::chrono::milliseconds(250)))
+            announcedFrame_ = QSize(extents->left + extents->right, extents->top + extents->bottom);
+    }
 }
 
 QtFormView::~QtFormView()
@@ -122,11 +132,10 @@ void QtFormView::host(HostedControl& control, QWidget& widget)
 
 QSize QtFormView::decorations() const
 {
-    // Known only once the window manager has framed the window.
-    if (!isVisible())
-        return {0, 0};
     const QSize frame = frameGeometry().size() - geometry().size();
-    return {std::max(0, frame.width()), std::max(0, frame.height())};
+    if (isVisible() && !frame.isNull())
+        return {std::max(0, frame.width()), std::max(0, frame.height())};
+    return announcedFrame_;
 }
 
 int QtFormView::menuBarHeight(int windowWidth) const

@@ -49,6 +49,9 @@ private:
 
     Form& form_;
     QWidget* client_;
+    // The frame the window manager announced before the window was shown;
+    // the real one replaces it once the window is framed.
+    QSize announcedFrame_;
     // Size reports from the window system come in bursts and may be stale;
     // they are settled once the burst is over.
     QTimer settle_;
