@@ -11,7 +11,7 @@ build_pkgs=(
 )
 test_pkgs=(
   xvfb xauth xdotool openbox x11-utils imagemagick ffmpeg
-  vcdimager libcdio-utils mpv fonts-dejavu-core libgl1-mesa-dri
+  vcdimager libcdio-utils mpv fonts-dejavu-core libgl1-mesa-dri python3
 )
 
 want=("${build_pkgs[@]}")
