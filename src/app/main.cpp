@@ -24,6 +24,12 @@ int main(int argc, char** argv)
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("zelvo");
+    QGuiApplication::setDesktopFileName("zelvo");
+    // Every size of the icon, so that title bars and task lists show a sharp one.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/icons/zelvo-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     // libmpv needs the C number format, and QApplication has just set the user's.
     std::setlocale(LC_NUMERIC, "C");
 
@@ -47,7 +53,7 @@ int main(int argc, char** argv)
 
     forms::QtFormView view(form1.form, form1.menus);
     window = &view;
-    view.setWindowIcon(QIcon(":/icons/zelvo.png"));
+    view.setWindowIcon(icon);
     view.host(control, control);
     form1.form.attach(view);
 
