@@ -1,5 +1,7 @@
 #include "platform/forms/QtDialogView.h"
 
+#include "platform/forms/QtGeometry.h"
+
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -18,17 +20,10 @@
 
 namespace forms {
 
+using qt::toPixels;
+using qt::toTwips;
+
 namespace {
-
-int toPixels(float twips)
-{
-    return static_cast<int>(std::lround(twips / TwipsPerPixel));
-}
-
-float toTwips(int pixels)
-{
-    return static_cast<float>(pixels) * TwipsPerPixel;
-}
 
 QString text(std::string_view value)
 {
@@ -335,11 +330,7 @@ QWidget* QtDialogView::widgetFor(const Control& control) const
 
 QSize QtDialogView::decorations() const
 {
-    // Known only once the window manager has framed the window.
-    if (!isVisible())
-        return {0, 0};
-    const QSize frame = frameGeometry().size() - geometry().size();
-    return {std::max(0, frame.width()), std::max(0, frame.height())};
+    return qt::decorations(*this);
 }
 
 TwipsSize QtDialogView::resizeOuter(TwipsSize requested)
@@ -369,17 +360,7 @@ TwipsSize QtDialogView::frameAllowance() const
 
 void QtDialogView::setWindowState(WindowState state)
 {
-    switch (state) {
-    case WindowState::Normal:
-        showNormal();
-        break;
-    case WindowState::Minimized:
-        showMinimized();
-        break;
-    case WindowState::Maximized:
-        showMaximized();
-        break;
-    }
+    qt::showInState(*this, state);
 }
 
 std::uintptr_t QtDialogView::nativeHandle() const

@@ -1,5 +1,7 @@
 #include "platform/forms/QtFormView.h"
 
+#include "platform/forms/QtGeometry.h"
+
 #include "platform/X11.h"
 
 #include <QAction>
@@ -12,17 +14,10 @@
 
 namespace forms {
 
+using qt::toPixels;
+using qt::toTwips;
+
 namespace {
-
-int toPixels(float twips)
-{
-    return static_cast<int>(std::lround(twips / TwipsPerPixel));
-}
-
-float toTwips(int pixels)
-{
-    return static_cast<float>(pixels) * TwipsPerPixel;
-}
 
 void follow(QAction& action, const MenuItem& item)
 {
@@ -132,10 +127,7 @@ void QtFormView::host(HostedControl& control, QWidget& widget)
 
 QSize QtFormView::decorations() const
 {
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (isVisible() && !frame.isNull())
-        return {std::max(0, frame.width()), std::max(0, frame.height())};
-    return announcedFrame_;
+    return qt::decorations(*this, announcedFrame_);
 }
 
 int QtFormView::menuBarHeight(int windowWidth) const
@@ -175,17 +167,7 @@ TwipsSize QtFormView::frameAllowance() const
 
 void QtFormView::setWindowState(WindowState state)
 {
-    switch (state) {
-    case WindowState::Normal:
-        showNormal();
-        break;
-    case WindowState::Minimized:
-        showMinimized();
-        break;
-    case WindowState::Maximized:
-        showMaximized();
-        break;
-    }
+    qt::showInState(*this, state);
 }
 
 std::uintptr_t QtFormView::nativeHandle() const
