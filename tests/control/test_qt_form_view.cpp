@@ -17,17 +17,10 @@
 
 namespace {
 
-struct QtFormViewTest : ::testing::Test {
-    fakes::MessageBoxes boxes;
-    fakes::SystemMetrics metrics{1024, 768};
-    fakes::WindowStacking stacking;
-    fakes::CommonDialog cdlg1;
-    fakes::SettingsStore settings;
-    fakes::Drives drives;
-    fakes::FileProbe files;
+struct QtFormViewTest : ::testing::Test, fakes::Services {
     fakes::MediaControl mov1;
     QWidget movieWidget;
-    player::Form1 form1{mov1, {metrics, stacking, cdlg1, boxes, settings, drives, files, {}, ""}};
+    player::Form1 form1{mov1, forForm1()};
     forms::QtFormView view{form1.form, form1.menus};
 
     void SetUp() override

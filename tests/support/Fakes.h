@@ -9,6 +9,7 @@
 #include "platform/SystemMetrics.h"
 #include "platform/WindowStacking.h"
 #include "platform/forms/RuntimeError.h"
+#include "player/Form1.h"
 
 #include <cstdint>
 #include <functional>
@@ -136,6 +137,28 @@ public:
     std::set<std::string> existing;
     std::vector<std::string> opened;
     int openCount = 0;
+};
+
+// Every service of the player window, faked; a test fixture derives from it.
+struct Services {
+    player::Form1Services forForm1(std::string commandLine = "")
+    {
+        return forForm1(settings, std::move(commandLine));
+    }
+    player::Form1Services forForm1(platform::SettingsStore& store, std::string commandLine)
+    {
+        return {metrics, stacking, cdlg1, boxes, store, drives, files, [this] { ++aboutShown; },
+                std::move(commandLine)};
+    }
+
+    MessageBoxes boxes;
+    SystemMetrics metrics{1024, 768};
+    WindowStacking stacking;
+    CommonDialog cdlg1;
+    SettingsStore settings;
+    Drives drives;
+    FileProbe files;
+    int aboutShown = 0;
 };
 
 }  // namespace fakes

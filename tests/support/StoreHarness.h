@@ -57,12 +57,10 @@ private:
 // The player window on a headless view with the real INI settings store in a
 // temporary XDG_CONFIG_HOME; the other services are fakes. Several harnesses
 // may share one config home to stand for runs one after another.
-struct StoreHarness {
+struct StoreHarness : fakes::Services {
     explicit StoreHarness(TempConfigHome& home, std::string commandLine = "") : home(home), store(ini)
     {
-        form1 = std::make_unique<player::Form1>(
-            mov1, player::Form1Services{metrics, stacking, cdlg1, boxes, store, drives, files, [] {},
-                                        std::move(commandLine)});
+        form1 = std::make_unique<player::Form1>(mov1, forForm1(store, std::move(commandLine)));
         view.connect(form1->form);
         form1->form.attach(view);
     }
@@ -135,12 +133,6 @@ struct StoreHarness {
     TempConfigHome& home;
     platform::IniSettingsStore ini;
     WatchedStore store;
-    fakes::MessageBoxes boxes;
-    fakes::SystemMetrics metrics{1024, 768};
-    fakes::WindowStacking stacking;
-    fakes::CommonDialog cdlg1;
-    fakes::Drives drives;
-    fakes::FileProbe files;
     fakes::MediaControl mov1;
     forms::HeadlessFormView view;
     std::unique_ptr<player::Form1> form1;

@@ -142,17 +142,10 @@ class FailingMediaControl : public fakes::MediaControl {
 };
 
 // The harness's window, but over the failing control.
-struct FailingControlTest : ::testing::Test {
-    fakes::MessageBoxes boxes;
-    fakes::SystemMetrics metrics{1024, 768};
-    fakes::WindowStacking stacking;
-    fakes::CommonDialog cdlg1;
-    fakes::SettingsStore settings;
-    fakes::Drives drives;
-    fakes::FileProbe files;
+struct FailingControlTest : ::testing::Test, fakes::Services {
     FailingMediaControl mov1;
     forms::HeadlessFormView view;
-    player::Form1 f{mov1, {metrics, stacking, cdlg1, boxes, settings, drives, files, {}, ""}};
+    player::Form1 f{mov1, forForm1()};
 
     FailingControlTest()
     {
