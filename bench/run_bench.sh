@@ -43,7 +43,8 @@ mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 # The same engine settings on both sides: nothing of the user's set-up, no scripts,
 # no on-screen controller, sound decoded into the null output on this machine.
-mpv_common=(--no-config --load-scripts=no --ytdl=no --osc=no --input-default-bindings=no
+mpv_common=(--no-config --load-scripts=no --load-stats-overlay=no --load-osd-console=no
+            --load-auto-profiles=no --ytdl=no --osc=no --input-default-bindings=no
             --hwdec=auto-safe --audio-fallback-to-null=yes --keep-open=no)
 
 # Seconds from launch to the first line that contains the marker; the program is then ended.

@@ -197,6 +197,9 @@ bool MpvControl::startMpv()
     constexpr std::pair<const char*, const char*> options[] = {
         {"config", "no"},
         {"load-scripts", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         {"ytdl", "no"},
         {"osc", "no"},
         {"input-default-bindings", "no"},

@@ -30,7 +30,7 @@ class VideoSurface;
 // here waits for it.
 class MpvControl : public QWidget, public MediaControl {
     Q_OBJECT
-  public:
+public:
     MpvControl(const platform::SystemMetrics& metrics, platform::MediaPaths& paths, QWidget* parent = nullptr);
     ~MpvControl() override;
 
@@ -53,15 +53,15 @@ class MpvControl : public QWidget, public MediaControl {
     int panelsHeight() const;
     SurfaceKind surfaceKind() const { return surfaceKind_; }
 
-  signals:
+signals:
     // The first picture of the media just opened is on screen.
     void firstFrameShown();
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
-  private:
+private:
     enum class Stage { Empty, Loading, Loaded, Open, Failed };
 
     // What is known of the media handed over last.

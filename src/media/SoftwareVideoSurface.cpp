@@ -1,7 +1,10 @@
 #include "media/SoftwareVideoSurface.h"
 
+#include <QBackingStore>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include <mpv/client.h>
 #include <mpv/render.h>
@@ -61,53 +64,23 @@ void SoftwareVideoSurface::requestUpdate(void* self)
     // On one of mpv's threads: only hand the work over to the UI thread.
     auto* surface = static_cast<SoftwareVideoSurface*>(self);
     if (!surface->updatePending_.exchange(true))
-        QMetaObject::invokeMethod(
-            surface, [surface] { surface->renderFrame(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(surface, &SoftwareVideoSurface::takeFrame, Qt::QueuedConnection);
 }
 
-void SoftwareVideoSurface::renderFrame(bool redraw)
+void SoftwareVideoSurface::takeFrame()
 {
     updatePending_ = false;
-    if (!context_)
+    if (!context_ || !(mpv_render_context_update(context_) & MPV_RENDER_UPDATE_FRAME))
         return;
-    const bool newFrame = mpv_render_context_update(context_) & MPV_RENDER_UPDATE_FRAME;
-    if (!newFrame && !redraw)
-        return;
-    const qreal ratio = devicePixelRatioF();
-    const QSize target = (QSizeF(size()) * ratio).toSize();
-    if (!isVisible() || target.isEmpty()) {
-        // Nobody sees it, but mpv waits for every frame to be taken.
-        if (newFrame)
-            skipFrame();
-        return;
+    // mpv waits for every frame to be taken: one that will not be painted
+    // (hidden, no room, window minimised) is let go at once.
+    const QWindow* shown = window()->windowHandle();
+    if (isVisible() && !size().isEmpty() && shown && shown->isExposed()) {
+        frameWaiting_ = true;
+        update();
+    } else {
+        skipFrame();
     }
-    if (image_.size() != target) {
-        const auto stride = (static_cast<std::size_t>(target.width()) * 4 + Alignment - 1) / Alignment * Alignment;
-        pixels_.reset(static_cast<unsigned char*>(std::aligned_alloc(Alignment, stride * target.height())));
-        if (!pixels_) {
-            image_ = QImage();
-            skipFrame();
-            return;
-        }
-        image_ = QImage(pixels_.get(), target.width(), target.height(), static_cast<qsizetype>(stride),
-                        QImage::Format_RGB32);
-        image_.setDevicePixelRatio(ratio);
-    }
-    int surfaceSize[2] = {image_.width(), image_.height()};
-    auto stride = static_cast<std::size_t>(image_.bytesPerLine());
-    int block = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
-        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(PixelFormat)},
-        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-        {MPV_RENDER_PARAM_SW_POINTER, pixels_.get()},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_render(context_, params) < 0)
-        return;
-    unshownFrame_ = unshownFrame_ || newFrame;
-    update();
 }
 
 void SoftwareVideoSurface::skipFrame()
@@ -122,31 +95,78 @@ void SoftwareVideoSurface::skipFrame()
     mpv_render_context_render(context_, params);
 }
 
-void SoftwareVideoSurface::paintEvent(QPaintEvent* event)
+bool SoftwareVideoSurface::render(unsigned char* pixels, QSize size, std::size_t stride)
+{
+    int surfaceSize[2] = {size.width(), size.height()};
+    int block = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
+        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(PixelFormat)},
+        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+        {MPV_RENDER_PARAM_SW_POINTER, pixels},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    return mpv_render_context_render(context_, params) >= 0;
+}
+
+bool SoftwareVideoSurface::renderIntoBackingStore(QPainter& painter)
+{
+    // Saves copying every frame once more. Only where it is plainly safe: the
+    // window's own raster image (not a grab), the same pixel format and density,
+    // and rows of the picture that are whole rows of the image, so that nothing
+    // mpv writes at the end of a row can reach another widget.
+    QBackingStore* store = backingStore();
+    if (!store || !painter.paintEngine() || painter.paintEngine()->paintDevice() != store->paintDevice())
+        return false;
+    auto* canvas = dynamic_cast<QImage*>(store->paintDevice());
+    // A premultiplied store of an opaque window takes the same bytes as Format_RGB32
+    // (the alpha byte is not shown), as a copy of our own image would put there.
+    const bool opaque = canvas && (canvas->format() == QImage::Format_RGB32 ||
+                                   (canvas->format() == QImage::Format_ARGB32_Premultiplied &&
+                                    !window()->testAttribute(Qt::WA_TranslucentBackground)));
+    if (!opaque || canvas->devicePixelRatio() != devicePixelRatioF())
+        return false;
+    const QPoint origin = painter.deviceTransform().map(QPointF(0, 0)).toPoint();
+    const QSize target = (QSizeF(size()) * canvas->devicePixelRatio()).toSize();
+    if (origin.x() != 0 || target.width() != canvas->width() || origin.y() < 0 ||
+        origin.y() + target.height() > canvas->height())
+        return false;
+    const auto stride = static_cast<std::size_t>(canvas->bytesPerLine());
+    return render(canvas->bits() + origin.y() * stride, target, stride);
+}
+
+void SoftwareVideoSurface::renderThroughImage(QPainter& painter)
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize target = (QSizeF(size()) * ratio).toSize();
+    if (image_.size() != target) {
+        const auto stride = (static_cast<std::size_t>(target.width()) * 4 + Alignment - 1) / Alignment * Alignment;
+        pixels_.reset(static_cast<unsigned char*>(std::aligned_alloc(Alignment, stride * target.height())));
+        image_ = pixels_ ? QImage(pixels_.get(), target.width(), target.height(), static_cast<qsizetype>(stride),
+                                  QImage::Format_RGB32)
+                         : QImage();
+        image_.setDevicePixelRatio(ratio);
+    }
+    if (!image_.isNull() && render(pixels_.get(), image_.size(), static_cast<std::size_t>(image_.bytesPerLine())))
+        painter.drawImage(QPoint(0, 0), image_);
+    else
+        painter.fillRect(rect(), Qt::black);
+}
+
+void SoftwareVideoSurface::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QRect picture(QPoint(0, 0), image_.deviceIndependentSize().toSize());
-    if (!image_.isNull())
-        painter.drawImage(QPoint(0, 0), image_);
-    // mpv draws its own black bars round the picture; this covers a size change not yet rendered.
-    const QRegion uncovered = QRegion(event->rect()) - (image_.isNull() ? QRegion() : QRegion(picture));
-    for (const QRect& rect : uncovered)
-        painter.fillRect(rect, Qt::black);
-    if (unshownFrame_) {
-        unshownFrame_ = false;
-        if (frameShown)
-            frameShown();
+    const bool newFrame = std::exchange(frameWaiting_, false);
+    if (!context_ || size().isEmpty()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
     }
-}
-
-void SoftwareVideoSurface::resizeEvent(QResizeEvent*)
-{
-    renderFrame(true);
-}
-
-void SoftwareVideoSurface::showEvent(QShowEvent*)
-{
-    renderFrame(true);
+    // Every paint draws mpv's newest frame, or the last one again (after a resize, an expose).
+    if (!renderIntoBackingStore(painter))
+        renderThroughImage(painter);
+    if (newFrame && frameShown)
+        frameShown();
 }
 
 }  // namespace media

@@ -10,7 +10,9 @@
 #include <QStyleOptionSlider>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace media {
 
@@ -22,10 +24,10 @@ constexpr double StepsPerSecond = 1000.0;
 // A seek bar that jumps to where it is clicked, as media players' do, instead
 // of creeping towards it a page at a time.
 class SeekSlider : public QSlider {
-  public:
+public:
     using QSlider::QSlider;
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         if (event->button() == Qt::LeftButton && maximum() > minimum()) {
@@ -135,8 +137,14 @@ void TransportBar::setPosition(double seconds)
     // The user's hand on the handle wins over playback.
     if (seek_->isSliderDown())
         return;
+    const int value = static_cast<int>(std::lround(seconds * StepsPerSecond));
+    // Moved only when the handle would move by a pixel: repainting the bar for
+    // every frame costs more than the picture's own drawing saves.
+    const int perPixel = (seek_->maximum() - seek_->minimum()) / std::max(1, seek_->width());
+    if (std::abs(value - seek_->value()) <= perPixel && value != seek_->minimum() && value != seek_->maximum())
+        return;
     const QSignalBlocker quiet(seek_);
-    seek_->setValue(static_cast<int>(std::lround(seconds * StepsPerSecond)));
+    seek_->setValue(value);
 }
 
 }  // namespace media
