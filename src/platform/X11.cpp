@@ -45,10 +45,9 @@ xcb_window_t defaultRoot(xcb_connection_t* c)
     return screens.rem > 0 ? screens.data->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 
-std::optional<FrameExtents> requestFrameExtents(xcb_connection_t* c, xcb_window_t window,
-                                                std::chrono::milliseconds wait)
+std::optional<FrameExtents> probeFrameExtents(xcb_connection_t* c, std::chrono::milliseconds wait)
 {
-    if (!c || xcb_connection_has_error(c) || window == XCB_WINDOW_NONE)
+    if (!c || xcb_connection_has_error(c))
         return std::nullopt;
     const xcb_window_t root = defaultRoot(c);
     const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
@@ -57,25 +56,35 @@ std::optional<FrameExtents> requestFrameExtents(xcb_connection_t* c, xcb_window_
     if (root == XCB_WINDOW_NONE || !supports(c, root, request))
         return std::nullopt;
 
+    // A stand-in, not the real window: the toolkit keeps its own idea of its
+    // windows' geometry, and a property change on them would disturb it.
+    const xcb_window_t probe = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 100, 100, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
-    event.window = window;
+    event.window = probe;
     event.type = request;
     xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
 
+    std::optional<FrameExtents> result;
     const auto deadline = std::chrono::steady_clock::now() + wait;
     do {
-        const auto reply = property(c, window, extents, XCB_ATOM_CARDINAL);
+        const auto reply = property(c, probe, extents, XCB_ATOM_CARDINAL);
         if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 16) {
             const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-            return FrameExtents{int(v[0]), int(v[1]), int(v[2]), int(v[3])};
+            result = FrameExtents{int(v[0]), int(v[1]), int(v[2]), int(v[3])};
+            break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     } while (std::chrono::steady_clock::now() < deadline);
-    return std::nullopt;
+    xcb_destroy_window(c, probe);
+    xcb_flush(c);
+    return result;
 }
 
 }  // namespace platform::x11

@@ -31,9 +31,9 @@ struct FrameExtents {
     int left = 0, right = 0, top = 0, bottom = 0;
 };
 
-// Asks the window manager how thick the frame of a not yet shown window will
-// be (_NET_REQUEST_FRAME_EXTENTS) and waits up to `wait` for the answer.
-std::optional<FrameExtents> requestFrameExtents(xcb_connection_t* c, xcb_window_t window,
-                                                std::chrono::milliseconds wait);
+// Asks the window manager how thick the frame of an ordinary top-level window
+// will be (_NET_REQUEST_FRAME_EXTENTS, for a window of our own that is never
+// shown) and waits up to `wait` for the answer.
+std::optional<FrameExtents> probeFrameExtents(xcb_connection_t* c, std::chrono::milliseconds wait);
 
 }  // namespace platform::x11

@@ -66,12 +66,9 @@ QtFormView::QtFormView(Form& form, MenuBar& menus) : form_(form), client_(new QW
     connect(&settle_, &QTimer::timeout, this, &QtFormView::reportGeometry);
 
     // Centring needs the frame's size before the window manager has framed the
-    // window (a file may open first), so ask it now, while the window is unmapped.
-    if (xcb_connection_t* x = platform::x11::appConnection()) {
-        const auto window = static_cast<xcb_window_t>(winId());
-        if (auto extents = platform::x11::requestFrameExtents(x, window, std::chrono::milliseconds(250)))
-            announcedFrame_ = QSize(extents->left + extents->right, extents->top + extents->bottom);
-    }
+    // window (a file may open first), so ask it now.
+    if (auto extents = platform::x11::probeFrameExtents(platform::x11::appConnection(), std::chrono::milliseconds(250)))
+        announcedFrame_ = QSize(extents->left + extents->right, extents->top + extents->bottom);
 }
 
 QtFormView::~QtFormView()
