@@ -43,7 +43,7 @@ class PlainPaths : public platform::MediaPaths {
     platform::ResolvedMedia resolve(std::string_view path) override { return {std::string(path), {}}; }
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -7,4 +7,4 @@ namespace app {
 // Loads the About dialog afresh and shows it modally over the owner.
 void showAboutBox(QWidget& owner);
 
-}  // namespace app
+} // namespace app

@@ -1,7 +1,7 @@
 // zelvo: a light movie player that fits its window round the movie.
 #include "app/AboutBox.h"
-#include "platform/CommandLine.h"
 #include "media/MpvControl.h"
+#include "platform/CommandLine.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/LinuxDrives.h"
 #include "platform/QtCommonDialog.h"

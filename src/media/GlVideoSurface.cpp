@@ -17,7 +17,7 @@ void* procAddress(void* context, const char* name)
     return reinterpret_cast<void*>(static_cast<QOpenGLContext*>(context)->getProcAddress(name));
 }
 
-}  // namespace
+} // namespace
 
 GlVideoSurface::GlVideoSurface()
 {
@@ -145,4 +145,4 @@ void GlVideoSurface::resizeEvent(QResizeEvent*)
         renderFrame(true);
 }
 
-}  // namespace media
+} // namespace media

@@ -18,7 +18,7 @@ namespace media {
 // about half the CPU of a QOpenGLWidget, which draws everything twice.
 class GlVideoSurface : public QWindow, public VideoSurface {
     Q_OBJECT
-public:
+  public:
     // Makes the surface and the container widget that owns it.
     static GlVideoSurface* create(QWidget* parent);
     ~GlVideoSurface() override;
@@ -27,11 +27,11 @@ public:
     bool attach(mpv_handle* mpv) override;
     void detach() override;
 
-protected:
+  protected:
     void exposeEvent(QExposeEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     GlVideoSurface();
     static void requestUpdate(void* self);
     void renderFrame(bool redraw);
@@ -44,4 +44,4 @@ private:
     std::atomic_bool updatePending_{false};
 };
 
-}  // namespace media
+} // namespace media

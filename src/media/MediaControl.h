@@ -11,7 +11,7 @@ namespace media {
 // What the player window may ask of its media playback control. Its place and
 // size are the forms layer's extender; the control sets its own size.
 class MediaControl : public forms::HostedControl {
-public:
+  public:
     // Opens the file at that path, unchanged, in place of any open media;
     // OpenComplete follows once it is open. Throws forms::RuntimeError when the
     // path is refused at once.
@@ -35,4 +35,4 @@ public:
     std::function<void(std::int16_t&)> KeyPress;
 };
 
-}  // namespace media
+} // namespace media

@@ -130,7 +130,7 @@ std::optional<QSize> pictureOf(const mpv_node& params)
     return QSize(static_cast<int>(*width), static_cast<int>(*height));
 }
 
-}  // namespace
+} // namespace
 
 void MpvControl::MpvDestroyer::operator()(mpv_handle* mpv) const
 {
@@ -556,4 +556,4 @@ void MpvControl::setPause(bool pause)
     mpv_set_property_async(mpv_.get(), 0, "pause", MPV_FORMAT_FLAG, &flag);
 }
 
-}  // namespace media
+} // namespace media

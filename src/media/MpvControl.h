@@ -30,7 +30,7 @@ class VideoSurface;
 // here waits for it.
 class MpvControl : public QWidget, public MediaControl {
     Q_OBJECT
-public:
+  public:
     MpvControl(const platform::SystemMetrics& metrics, platform::MediaPaths& paths, QWidget* parent = nullptr);
     ~MpvControl() override;
 
@@ -53,15 +53,15 @@ public:
     int panelsHeight() const;
     SurfaceKind surfaceKind() const { return surfaceKind_; }
 
-signals:
+  signals:
     // The first picture of the media just opened is on screen.
     void firstFrameShown();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
-private:
+  private:
     enum class Stage { Empty, Loading, Loaded, Open, Failed };
 
     // What is known of the media handed over last.
@@ -69,11 +69,11 @@ private:
         std::uint64_t generation = 0;
         std::string path;        // as it was put
         std::string url;         // as mpv knows it
-        std::int64_t entry = -1;  // mpv's playlist entry, once loadfile has answered
+        std::int64_t entry = -1; // mpv's playlist entry, once loadfile has answered
         Stage stage = Stage::Empty;
         bool sizeAsked = false;
         bool frameShown = false;
-        std::optional<QSize> picture;  // display size in video pixels; empty for sound only
+        std::optional<QSize> picture; // display size in video pixels; empty for sound only
         QString failure;
     };
 
@@ -123,4 +123,4 @@ private:
     std::int32_t backColor_ = 0x00000000;
 };
 
-}  // namespace media
+} // namespace media

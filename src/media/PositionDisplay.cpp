@@ -55,4 +55,4 @@ void PositionDisplay::paintEvent(QPaintEvent*)
                      fontMetrics().elidedText(text_, Qt::ElideMiddle, area.width()));
 }
 
-}  // namespace media
+} // namespace media

@@ -12,7 +12,7 @@ namespace media {
 // would not play), in the two display colours.
 class PositionDisplay : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PositionDisplay(QWidget* parent = nullptr);
 
     void setText(const QString& text);
@@ -25,13 +25,13 @@ public:
 
     static QColor fromBgr(std::int32_t color);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString text_;
     QColor fore_;
     QColor back_;
 };
 
-}  // namespace media
+} // namespace media

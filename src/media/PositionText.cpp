@@ -19,7 +19,7 @@ QString clock(std::int64_t totalSeconds)
         .arg(totalSeconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-}  // namespace
+} // namespace
 
 QString timeText(double seconds)
 {
@@ -42,4 +42,4 @@ QString durationText(std::optional<double> seconds)
     return clock(static_cast<std::int64_t>(std::floor(*seconds + Allowance)));
 }
 
-}  // namespace media
+} // namespace media

@@ -17,4 +17,4 @@ QString frameText(double seconds, std::optional<double> framesPerSecond);
 // A length for the transport bar: hours:minutes:seconds ("0:02:10"); "-:--:--" when unknown.
 QString durationText(std::optional<double> seconds);
 
-}  // namespace media
+} // namespace media

@@ -19,7 +19,7 @@ constexpr std::size_t Alignment = 64;
 // QImage::Format_RGB32 in memory order.
 constexpr const char* PixelFormat = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "bgr0" : "0rgb";
 
-}  // namespace
+} // namespace
 
 SoftwareVideoSurface::SoftwareVideoSurface(QWidget* parent) : QWidget(parent)
 {
@@ -169,4 +169,4 @@ void SoftwareVideoSurface::paintEvent(QPaintEvent*)
         frameShown();
 }
 
-}  // namespace media
+} // namespace media

@@ -21,7 +21,7 @@ namespace media {
 // is fitted round the movie), else through an image of our own and a copy.
 class SoftwareVideoSurface : public QWidget, public VideoSurface {
     Q_OBJECT
-public:
+  public:
     explicit SoftwareVideoSurface(QWidget* parent = nullptr);
     ~SoftwareVideoSurface() override;
 
@@ -29,10 +29,10 @@ public:
     bool attach(mpv_handle* mpv) override;
     void detach() override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     static void requestUpdate(void* self);
     // Has mpv's newest frame painted, or drops it when nobody can see it.
     void takeFrame();
@@ -53,4 +53,4 @@ private:
     QImage image_;
 };
 
-}  // namespace media
+} // namespace media

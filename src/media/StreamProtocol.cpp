@@ -45,7 +45,7 @@ void closeStream(void* cookie) noexcept
     delete static_cast<platform::ByteStream*>(cookie);
 }
 
-}  // namespace
+} // namespace
 
 int StreamProtocol::registerWith(mpv_handle* mpv)
 {
@@ -107,4 +107,4 @@ int StreamProtocol::open(const std::string& uri, mpv_stream_cb_info& info)
     return 0;
 }
 
-}  // namespace media
+} // namespace media

@@ -17,7 +17,7 @@ namespace media {
 // to mpv as a seekable stream behind a URL of our own scheme. mpv opens and
 // reads the stream on its own threads.
 class StreamProtocol {
-public:
+  public:
     using Opener = std::function<std::unique_ptr<platform::ByteStream>()>;
 
     StreamProtocol() = default;
@@ -34,7 +34,7 @@ public:
     // Why opening that URL failed, when the opener threw.
     std::optional<std::string> failure(const std::string& url) const;
 
-private:
+  private:
     static int open(void* self, char* uri, mpv_stream_cb_info* info);
     int open(const std::string& uri, mpv_stream_cb_info& info);
 
@@ -45,4 +45,4 @@ private:
     std::optional<std::string> failure_;
 };
 
-}  // namespace media
+} // namespace media

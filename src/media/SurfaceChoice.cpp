@@ -55,7 +55,7 @@ bool hasRealGlDriver()
     return real;
 }
 
-}  // namespace
+} // namespace
 
 SurfaceKind chooseSurface()
 {
@@ -70,4 +70,4 @@ SurfaceKind chooseSurface()
     return kind;
 }
 
-}  // namespace media
+} // namespace media

@@ -10,4 +10,4 @@ enum class SurfaceKind { Software, OpenGl };
 // overrides the choice. Decided once per run.
 SurfaceKind chooseSurface();
 
-}  // namespace media
+} // namespace media

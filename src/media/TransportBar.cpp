@@ -24,10 +24,10 @@ constexpr double StepsPerSecond = 1000.0;
 // A seek bar that jumps to where it is clicked, as media players' do, instead
 // of creeping towards it a page at a time.
 class SeekSlider : public QSlider {
-public:
+  public:
     using QSlider::QSlider;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         if (event->button() == Qt::LeftButton && maximum() > minimum()) {
@@ -47,7 +47,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TransportBar::TransportBar(QWidget* parent) : QWidget(parent)
 {
@@ -147,4 +147,4 @@ void TransportBar::setPosition(double seconds)
     seek_->setValue(value);
 }
 
-}  // namespace media
+} // namespace media

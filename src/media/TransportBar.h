@@ -14,7 +14,7 @@ namespace media {
 // that typed keys stay the window's.
 class TransportBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TransportBar(QWidget* parent = nullptr);
 
     // Whether there is media to drive; without it the bar is shown but inert.
@@ -23,14 +23,14 @@ public:
     void setDuration(std::optional<double> seconds);
     void setPosition(double seconds);
 
-signals:
+  signals:
     void playClicked();
     void pauseClicked();
     void stopClicked();
     // exact is false while the handle is being dragged: a quick keyframe seek.
     void seekRequested(double seconds, bool exact);
 
-private:
+  private:
     QToolButton* addButton(const QString& name, int standardIcon, const QString& tip);
     void showState();
 
@@ -43,4 +43,4 @@ private:
     bool paused_ = true;
 };
 
-}  // namespace media
+} // namespace media

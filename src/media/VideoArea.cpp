@@ -16,7 +16,7 @@ QSizeF fitWithin(QSizeF picture, double boundWidth, double boundHeight)
     return {std::floor(picture.width() * scale + 1e-6), std::floor(picture.height() * scale + 1e-6)};
 }
 
-}  // namespace
+} // namespace
 
 std::optional<QSizeF> videoAreaFor(std::int32_t movieSize, QSizeF picture, QSize screen)
 {
@@ -38,4 +38,4 @@ std::optional<QSizeF> videoAreaFor(std::int32_t movieSize, QSizeF picture, QSize
     }
 }
 
-}  // namespace media
+} // namespace media

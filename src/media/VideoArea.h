@@ -16,4 +16,4 @@ namespace media {
 // Empty for a value that names no size.
 std::optional<QSizeF> videoAreaFor(std::int32_t movieSize, QSizeF picture, QSize screen);
 
-}  // namespace media
+} // namespace media

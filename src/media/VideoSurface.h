@@ -10,7 +10,7 @@ namespace media {
 // Where mpv draws the picture. A surface owns mpv's render context: it makes
 // it before anything is loaded and frees it before the core goes.
 class VideoSurface {
-public:
+  public:
     virtual ~VideoSurface() = default;
 
     // The widget that shows the picture; it owns the surface.
@@ -24,4 +24,4 @@ public:
     std::function<void()> frameShown;
 };
 
-}  // namespace media
+} // namespace media

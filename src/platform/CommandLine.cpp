@@ -26,4 +26,4 @@ void preferX11OnWayland()
         setenv("QT_QPA_PLATFORM", "xcb", 1);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -12,4 +12,4 @@ std::string commandLineText(int argc, const char* const* argv);
 // the user chose no platform, ask Qt for X11 so the window can be centred.
 void preferX11OnWayland();
 
-}  // namespace platform
+} // namespace platform

@@ -9,7 +9,7 @@ namespace platform {
 // The invisible common-dialog component: its properties are plain values,
 // its two dialogs are modal and return when the user closes them.
 class CommonDialog {
-public:
+  public:
     virtual ~CommonDialog() = default;
 
     // Shows the Open dialog. A choice sets FileName; a cancel sets it to "".
@@ -26,10 +26,10 @@ public:
     const std::string& Filter() const { return filter_; }
     void Filter(std::string filter) { filter_ = std::move(filter); }
 
-private:
+  private:
     std::string fileName_;
     std::int32_t color_ = 0;
     std::string filter_;
 };
 
-}  // namespace platform
+} // namespace platform

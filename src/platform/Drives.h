@@ -9,9 +9,9 @@ inline constexpr unsigned DRIVE_CDROM = 5;
 
 // The kind of drive behind a drive letter such as "D:".
 class Drives {
-public:
+  public:
     virtual ~Drives() = default;
     virtual unsigned GetDriveTypeA(std::string_view root) = 0;
 };
 
-}  // namespace platform
+} // namespace platform

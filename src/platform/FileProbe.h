@@ -6,7 +6,7 @@ namespace platform {
 
 // Opening a file for sequential reading, used as an existence test.
 class FileProbe {
-public:
+  public:
     virtual ~FileProbe() = default;
     // Throws forms::RuntimeError with the reason when the file cannot be opened.
     virtual void OpenForInput(std::string_view path) = 0;
@@ -14,4 +14,4 @@ public:
     virtual void CloseAll() = 0;
 };
 
-}  // namespace platform
+} // namespace platform

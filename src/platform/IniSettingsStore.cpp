@@ -69,7 +69,7 @@ QString fromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-}  // namespace
+} // namespace
 
 QString IniSettingsStore::fileFor(std::string_view appName)
 {
@@ -109,4 +109,4 @@ void IniSettingsStore::SaveSetting(std::string_view appName, std::string_view se
     replace(path, ini.text());
 }
 
-}  // namespace platform
+} // namespace platform

@@ -24,7 +24,7 @@ namespace platform {
 // come back byte for byte as they were saved, also file names that are not
 // valid UTF-8.
 class IniSettingsStore : public SettingsStore {
-public:
+  public:
     std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
                            std::string_view defaultValue) override;
     void SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
@@ -34,4 +34,4 @@ public:
     static QString fileFor(std::string_view appName);
 };
 
-}  // namespace platform
+} // namespace platform

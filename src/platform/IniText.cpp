@@ -104,7 +104,7 @@ QByteArray escapedValue(const QString& text, bool bytes)
 {
     QByteArray out;
     bool needsQuotes = false;
-    bool escapeNextIfHex = false;  // "\x1" then "c" would read back as "\x1c"
+    bool escapeNextIfHex = false; // "\x1" then "c" would read back as "\x1c"
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         if (ch == ';' || ch == ',' || ch == '=')
@@ -167,7 +167,7 @@ QByteArray writtenValue(std::string_view value)
 {
     const QByteArray bytes(value.data(), static_cast<qsizetype>(value.size()));
     const QString text = QString::fromUtf8(bytes);
-    if (text.toUtf8() != bytes)  // not UTF-8: a file name in another encoding
+    if (text.toUtf8() != bytes) // not UTF-8: a file name in another encoding
         return escapedValue("@ByteArray(" + QString::fromLatin1(bytes) + ')', true);
     return escapedValue(text.startsWith('@') ? QStringLiteral("@") + text : text, false);
 }
@@ -188,7 +188,7 @@ QString unescapedValue(QByteArrayView raw)
     };
     qsizetype i = 0;
     skipBlanks(i);
-    qsizetype keepUpTo = 0;  // trailing blanks are dropped, but not escaped ones
+    qsizetype keepUpTo = 0; // trailing blanks are dropped, but not escaped ones
     bool quoted = false;
     bool inQuotes = false;
     while (i < raw.size()) {
@@ -280,7 +280,7 @@ std::optional<std::string> storedValue(const QString& text)
         return std::nullopt;
     if (text.startsWith("@ByteArray(") && text.endsWith(')'))
         return text.mid(11, text.size() - 12).toLatin1().toStdString();
-    if (text.startsWith("@String(") && text.endsWith(')'))  // how QSettings writes text holding a NUL
+    if (text.startsWith("@String(") && text.endsWith(')')) // how QSettings writes text holding a NUL
         return text.mid(8, text.size() - 9).toUtf8().toStdString();
     if (text.startsWith("@@"))
         return text.mid(1).toUtf8().toStdString();
@@ -342,7 +342,7 @@ std::vector<Line> splitLines(const QByteArray& data, qsizetype pos)
     return lines;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<IniText> IniText::parse(const QByteArray& data)
 {
@@ -452,4 +452,4 @@ void IniText::put(const QString& sectionName, const QString& key, std::optional<
     target.entries.push_back(Entry{key, std::move(value), std::move(written)});
 }
 
-}  // namespace platform
+} // namespace platform

@@ -19,7 +19,7 @@ namespace platform {
 // Sections and keys keep the order in which they were read or added; entries
 // that are never set keep the text they had in the file.
 class IniText {
-public:
+  public:
     // nullopt when a line is neither a section, a key=value line nor a comment.
     static std::optional<IniText> parse(const QByteArray& data);
 
@@ -29,14 +29,14 @@ public:
 
     QByteArray text() const;
 
-private:
+  private:
     struct Entry {
         QString key;
         std::optional<std::string> value;
-        QByteArray written;  // the value as it stands in the file
+        QByteArray written; // the value as it stands in the file
     };
     struct Section {
-        QString name;  // "" for keys outside any section: QSettings' [General]
+        QString name; // "" for keys outside any section: QSettings' [General]
         std::vector<Entry> entries;
     };
 
@@ -47,4 +47,4 @@ private:
     std::vector<Section> sections_;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -11,7 +11,7 @@ namespace platform {
 // A seekable source of bytes for media that has no path of its own on Linux
 // (a track file read straight from a disc or a disc image).
 class ByteStream {
-public:
+  public:
     virtual ~ByteStream() = default;
     virtual std::int64_t size() const = 0;
     // Reads up to n bytes; returns the count, 0 at the end, -1 on error.
@@ -30,10 +30,10 @@ struct ResolvedMedia {
 // Maps the paths that users and the player hand over (plain paths, and
 // drive-letter paths such as D:\mpegav\avseq01.dat) to real media.
 class MediaPaths {
-public:
+  public:
     virtual ~MediaPaths() = default;
     // Throws forms::RuntimeError naming the path and the reason when it cannot be resolved.
     virtual ResolvedMedia resolve(std::string_view path) = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -61,4 +61,4 @@ void QtCommonDialog::ShowColor()
         Color(toColorRef(dialog.selectedColor()));
 }
 
-}  // namespace platform
+} // namespace platform

@@ -10,7 +10,7 @@ namespace platform {
 // The common dialog over Qt's own (non-native) file and colour dialogs, so
 // that it looks and behaves the same on every desktop.
 class QtCommonDialog : public CommonDialog {
-public:
+  public:
     void ShowOpen() override;
     void ShowColor() override;
 };
@@ -22,4 +22,4 @@ QStringList qtNameFilters(const std::string& filter);
 QColor fromColorRef(std::int32_t colorRef);
 std::int32_t toColorRef(const QColor& color);
 
-}  // namespace platform
+} // namespace platform

@@ -14,4 +14,4 @@ void QtMessageBoxes::MsgBox(std::string_view text)
     box.exec();
 }
 
-}  // namespace platform
+} // namespace platform

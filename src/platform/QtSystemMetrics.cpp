@@ -20,4 +20,4 @@ int QtSystemMetrics::GetSystemMetrics(int index) const
     }
 }
 
-}  // namespace platform
+} // namespace platform

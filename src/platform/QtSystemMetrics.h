@@ -6,8 +6,8 @@ namespace platform {
 
 // The primary screen in Qt's logical pixels, read afresh on every call.
 class QtSystemMetrics : public SystemMetrics {
-public:
+  public:
     int GetSystemMetrics(int index) const override;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -8,7 +8,7 @@ namespace platform {
 // The per-user settings store: application, section and key to text.
 // Both calls throw forms::RuntimeError when the store cannot be read or written.
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
                                    std::string_view defaultValue) = 0;
@@ -16,4 +16,4 @@ public:
                              std::string_view value) = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -7,9 +7,9 @@ inline constexpr int SM_CYSCREEN = 1;
 
 // Screen size of the primary screen, in the toolkit's logical pixels.
 class SystemMetrics {
-public:
+  public:
     virtual ~SystemMetrics() = default;
     virtual int GetSystemMetrics(int index) const = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -11,10 +11,10 @@ inline constexpr unsigned SWP_NOMOVE = 0x0002;
 
 // Places a window in the stacking order. Returns non-zero on success.
 class WindowStacking {
-public:
+  public:
     virtual ~WindowStacking() = default;
     virtual int SetWindowPos(std::uintptr_t hWnd, std::intptr_t hWndInsertAfter, int x, int y, int cx, int cy,
                              unsigned flags) = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -87,4 +87,4 @@ std::optional<FrameExtents> probeFrameExtents(xcb_connection_t* c, std::chrono::
     return result;
 }
 
-}  // namespace platform::x11
+} // namespace platform::x11

@@ -21,8 +21,7 @@ template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
 xcb_connection_t* appConnection();
 
 xcb_atom_t atom(xcb_connection_t* c, std::string_view name);
-Reply<xcb_get_property_reply_t> property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name,
-                                         xcb_atom_t type);
+Reply<xcb_get_property_reply_t> property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type);
 // Whether the window manager lists the hint among those it honours.
 bool supports(xcb_connection_t* c, xcb_window_t root, xcb_atom_t hint);
 xcb_window_t defaultRoot(xcb_connection_t* c);
@@ -36,4 +35,4 @@ struct FrameExtents {
 // shown) and waits up to `wait` for the answer.
 std::optional<FrameExtents> probeFrameExtents(xcb_connection_t* c, std::chrono::milliseconds wait);
 
-}  // namespace platform::x11
+} // namespace platform::x11

@@ -35,7 +35,7 @@ constexpr auto Form1Menus = std::to_array<MenuRow>({
     {"about", "sd2e2", -1, "&About", "", true, true, false},
 });
 
-}  // namespace
+} // namespace
 
 const forms::FormLayout& form1Layout()
 {
@@ -51,8 +51,7 @@ Form1::Form1(media::MediaControl& mov1, Form1Services services)
       ful(menus.item("ful")), poprec(menus.item("poprec")), rec(menus.array("rec")), sett(menus.item("sett")),
       bac(menus.item("bac")), fore(menus.item("fore")), zom(menus.item("zom")), orig(menus.item("orig")),
       double_(menus.item("double")), half(menus.item("half")), four(menus.item("four")), dis(menus.item("dis")),
-      altop(menus.item("altop")), sd2e2(menus.item("sd2e2")), about(menus.item("about")),
-      services_(std::move(services))
+      altop(menus.item("altop")), sd2e2(menus.item("sd2e2")), about(menus.item("about")), services_(std::move(services))
 {
     Mov1.place(Mov1Placement.left, Mov1Placement.top, Mov1Placement.width, Mov1Placement.height);
     cdlg1.Filter(std::string(OpenFilter));
@@ -91,4 +90,4 @@ void Form1::about_Click()
         services_.showAbout();
 }
 
-}  // namespace player
+} // namespace player

@@ -46,7 +46,7 @@ inline constexpr std::string_view RecentSection = "Recent Files";
 
 // The player window: its menus, its hosted media control and its handlers.
 class Form1 {
-public:
+  public:
     Form1(media::MediaControl& mov1, Form1Services services);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -117,13 +117,12 @@ public:
 
     void about_Click();
 
-private:
+  private:
     void sizeCommand(std::int32_t movieSize);
-    void pickColor(std::int32_t (media::MediaControl::*get)() const,
-                   void (media::MediaControl::*put)(std::int32_t));
+    void pickColor(std::int32_t (media::MediaControl::*get)() const, void (media::MediaControl::*put)(std::int32_t));
     void wireEvents();
 
     Form1Services services_;
 };
 
-}  // namespace player
+} // namespace player

@@ -22,7 +22,7 @@ std::int32_t pixelsToTwips(int pixels)
     return twips;
 }
 
-}  // namespace
+} // namespace
 
 void Form1::Form_Resize()
 {
@@ -91,4 +91,4 @@ void Form1::four_Click()
     sizeCommand(3);
 }
 
-}  // namespace player
+} // namespace player

@@ -11,7 +11,7 @@ namespace {
 // The list's keys are the slot numbers written in plain decimal.
 constexpr std::array<std::string_view, 5> RecentKeys{"0", "1", "2", "3", "4"};
 
-}  // namespace
+} // namespace
 
 void Form1::Form_Load()
 {
@@ -73,7 +73,7 @@ void Form1::savename(const std::string& path)
     for (std::size_t i = 0; i < RecentKeys.size(); ++i) {
         old[i] = services_.settings.GetSetting(AppName, RecentSection, RecentKeys[i], "");
         if (old[i] == path)
-            return;  // Already listed: it keeps its slot.
+            return; // Already listed: it keeps its slot.
         if (old[i] == "") {
             services_.settings.SaveSetting(AppName, RecentSection, RecentKeys[i], path);
             poprec.Enabled(true);
@@ -101,4 +101,4 @@ void Form1::rec_Click(std::int16_t index)
     Mov1.Visible(true);
 }
 
-}  // namespace player
+} // namespace player

@@ -65,7 +65,7 @@ TEST_F(MpvControlTest, EachFormatOpensOnceWithItsPictureSizeKnown)
     struct Case {
         const char* name;
         int width;
-        int height;  // 0: sound only
+        int height; // 0: sound only
     };
     for (const Case& c : {Case{"clip.mpg", 352, 288}, Case{"clip.dat", 352, 288}, Case{"clip.avi", 320, 240},
                           Case{"clip.mov", 640, 360}, Case{"clip.mp3", 320, 0}}) {
@@ -87,7 +87,7 @@ TEST_F(MpvControlTest, NothingPlaysBeforeStartPlayback)
 {
     open(clip("clip.mpg"));
     settle(200ms);
-    const double first = control.position();  // the first frame's time, a hair after 0
+    const double first = control.position(); // the first frame's time, a hair after 0
     settle(500ms);
     EXPECT_TRUE(control.paused());
     EXPECT_EQ(control.position(), first);
@@ -160,7 +160,7 @@ TEST_F(MpvControlTest, DisplayUnitSwitchesBetweenTimeAndFrames)
     const QString frames = control.displayText();
     control.DisplayUnit(0);
     const QString time = control.displayText();
-    EXPECT_EQ(frames, QString::number(static_cast<long long>(std::floor(position * 25))));  // the clip has 25 fps
+    EXPECT_EQ(frames, QString::number(static_cast<long long>(std::floor(position * 25)))); // the clip has 25 fps
     const int tenths = static_cast<int>(std::floor(position * 10));
     char expected[32];
     std::snprintf(expected, sizeof expected, "0:00:%02d.%d", tenths / 10, tenths % 10);
@@ -242,7 +242,7 @@ TEST_F(MpvControlTest, DisplayColoursRoundTripAndPaintTheDisplay)
     bool hasForeground = false;
     for (int x = 0; x < painted.width() && !hasForeground; ++x)
         for (int y = 0; y < painted.height() && !hasForeground; ++y)
-            hasForeground = painted.pixelColor(x, y).red() > 0xC0;  // edges are blended with the back colour
+            hasForeground = painted.pixelColor(x, y).red() > 0xC0; // edges are blended with the back colour
     EXPECT_TRUE(hasForeground) << "no figure drawn in the fore colour";
 }
 
@@ -274,7 +274,7 @@ TEST_F(MpvControlTest, TheControlIsTheOnlyWidgetThatTakesFocus)
 {
     EXPECT_EQ(control.focusPolicy(), Qt::StrongFocus);
     const QList<QWidget*> inside = control.findChildren<QWidget*>();
-    EXPECT_GE(inside.size(), 5);  // picture, display, bar, buttons, seek bar
+    EXPECT_GE(inside.size(), 5); // picture, display, bar, buttons, seek bar
     for (const QWidget* widget : inside)
         EXPECT_EQ(widget->focusPolicy(), Qt::NoFocus)
             << widget->metaObject()->className() << " " << widget->objectName().toStdString();
@@ -396,4 +396,4 @@ TEST(MpvControlLifetime, GoesAwayCleanlyWhileLoadingAndWhilePlaying)
     }
 }
 
-}  // namespace
+} // namespace

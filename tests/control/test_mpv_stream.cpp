@@ -34,7 +34,7 @@ TEST(MpvControlStream, AStreamThatCannotOpenShowsWhy)
     fakes::SystemMetrics screen{1024, 768};
     TestPaths paths;
     const std::string track = "D:\\MPEGAV\\AVSEQ02.DAT";
-    paths.streams[track] = (testMedia() / "gone.dat").string();  // FileStream throws on open
+    paths.streams[track] = (testMedia() / "gone.dat").string(); // FileStream throws on open
     media::MpvControl control(screen, paths);
     int opened = 0;
     control.OpenComplete = [&] { ++opened; };
@@ -46,4 +46,4 @@ TEST(MpvControlStream, AStreamThatCannotOpenShowsWhy)
     EXPECT_EQ(opened, 0);
 }
 
-}  // namespace
+} // namespace

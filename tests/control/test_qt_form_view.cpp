@@ -108,7 +108,7 @@ TEST_F(QtFormViewTest, KeysReachTheWindowWhileTheControlIsHidden)
     QTest::keyClick(&view, Qt::Key_Return);
     QTest::keyClick(&view, Qt::Key_Backspace);
     QTest::keyClick(&view, Qt::Key_Escape);
-    QTest::keyClick(&view, Qt::Key_F5);  // types nothing
+    QTest::keyClick(&view, Qt::Key_F5); // types nothing
     EXPECT_EQ(keys, (std::vector<int>{'v', 'V', 13, 8, 27}));
 }
 
@@ -116,7 +116,7 @@ TEST_F(QtFormViewTest, UserResizeReCentresAVisibleControl)
 {
     const QSize before = view.size();
     view.resize(before + QSize(200, 100));
-    QTest::qWait(200);  // the window reports its size once the burst of events is over
+    QTest::qWait(200); // the window reports its size once the burst of events is over
 
     EXPECT_EQ(form1.form.ScaleWidth(), (382 + 200) * 15);
     EXPECT_EQ(form1.form.ScaleHeight(), (366 + 100) * 15);
@@ -124,8 +124,7 @@ TEST_F(QtFormViewTest, UserResizeReCentresAVisibleControl)
     const float top = (form1.form.ScaleHeight() - mov1.Height()) / 2;
     EXPECT_EQ(mov1.Left(), left);
     EXPECT_EQ(mov1.Top(), top);
-    EXPECT_EQ(movieWidget.geometry().topLeft(),
-              QPoint(int(std::lround(left / 15)), int(std::lround(top / 15))));
+    EXPECT_EQ(movieWidget.geometry().topLeft(), QPoint(int(std::lround(left / 15)), int(std::lround(top / 15))));
 }
 
 TEST_F(QtFormViewTest, ProgramResizeIsTakenAtOnceAndRaisesNoSecondEvent)
@@ -142,9 +141,9 @@ TEST_F(QtFormViewTest, ProgramResizeIsTakenAtOnceAndRaisesNoSecondEvent)
     EXPECT_EQ(form1.form.ScaleHeight(), 400 * 15);
     const int settled = events;
     QTest::qWait(200);
-    EXPECT_EQ(events, settled);  // the window's own late reports match the model
+    EXPECT_EQ(events, settled); // the window's own late reports match the model
     EXPECT_EQ(view.centralWidget()->size(), QSize(600, 400));
     EXPECT_EQ(movieWidget.geometry(), QRect(0, 0, 600, 400));
 }
 
-}  // namespace
+} // namespace

@@ -15,7 +15,7 @@ namespace fakes {
 // the paths a test names, and sizes itself on a MovieSize put, before the put
 // returns, from a video size the test chooses.
 class MediaControl : public media::MediaControl {
-public:
+  public:
     MediaControl() { place(240, 240, 5175, 4935); }
 
     void MediaFile(const std::string& path) override
@@ -80,8 +80,8 @@ public:
     std::int32_t fore = 0x00ffffff;
     std::int32_t back = 0;
 
-private:
+  private:
     std::string path_;
 };
 
-}  // namespace fakes
+} // namespace fakes

@@ -22,7 +22,7 @@
 namespace fakes {
 
 class MessageBoxes : public platform::MessageBoxes {
-public:
+  public:
     void MsgBox(std::string_view text) override
     {
         shown.emplace_back(text);
@@ -34,7 +34,7 @@ public:
 };
 
 class SystemMetrics : public platform::SystemMetrics {
-public:
+  public:
     SystemMetrics(int width, int height) : width(width), height(height) {}
     int GetSystemMetrics(int index) const override
     {
@@ -45,7 +45,7 @@ public:
 };
 
 class WindowStacking : public platform::WindowStacking {
-public:
+  public:
     struct Call {
         std::uintptr_t hWnd;
         std::intptr_t insertAfter;
@@ -64,7 +64,7 @@ public:
 
 // The common dialog with scripted answers: what the user "chooses" next.
 class CommonDialog : public platform::CommonDialog {
-public:
+  public:
     void ShowOpen() override
     {
         ++opens;
@@ -81,9 +81,9 @@ public:
         if (nextColor)
             Color(*nextColor);
     }
-    std::string nextFile;  // "" behaves as a cancel
+    std::string nextFile; // "" behaves as a cancel
     bool openThrows = false;
-    std::optional<std::int32_t> nextColor;  // nullopt behaves as a cancel
+    std::optional<std::int32_t> nextColor; // nullopt behaves as a cancel
     bool colorThrows = false;
     int opens = 0;
     int colorPickers = 0;
@@ -92,7 +92,7 @@ public:
 
 // An in-memory settings store; tests of the store itself use the real one.
 class SettingsStore : public platform::SettingsStore {
-public:
+  public:
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view defaultValue) override
     {
@@ -113,19 +113,19 @@ public:
 
 // Drive letters that stand for CD-ROM drives; every other letter is no drive.
 class Drives : public platform::Drives {
-public:
+  public:
     unsigned GetDriveTypeA(std::string_view root) override
     {
         asked.emplace_back(root);
         return cdroms.count(std::string(root)) ? platform::DRIVE_CDROM : platform::DRIVE_NO_ROOT_DIR;
     }
-    std::set<std::string> cdroms;  // e.g. "D:"
+    std::set<std::string> cdroms; // e.g. "D:"
     std::vector<std::string> asked;
 };
 
 // Files that exist, by exact path.
 class FileProbe : public platform::FileProbe {
-public:
+  public:
     void OpenForInput(std::string_view path) override
     {
         opened.emplace_back(path);
@@ -141,14 +141,11 @@ public:
 
 // Every service of the player window, faked; a test fixture derives from it.
 struct Services {
-    player::Form1Services forForm1(std::string commandLine = "")
-    {
-        return forForm1(settings, std::move(commandLine));
-    }
+    player::Form1Services forForm1(std::string commandLine = "") { return forForm1(settings, std::move(commandLine)); }
     player::Form1Services forForm1(platform::SettingsStore& store, std::string commandLine)
     {
-        return {metrics, stacking, cdlg1, boxes, store, drives, files, [this] { ++aboutShown; },
-                std::move(commandLine)};
+        return {
+            metrics, stacking, cdlg1, boxes, store, drives, files, [this] { ++aboutShown; }, std::move(commandLine)};
     }
 
     MessageBoxes boxes;
@@ -161,4 +158,4 @@ struct Services {
     int aboutShown = 0;
 };
 
-}  // namespace fakes
+} // namespace fakes

@@ -16,7 +16,7 @@
 
 // Files may grow no larger than the limit while this lives, as on a full disk.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes)
     {
         getrlimit(RLIMIT_FSIZE, &old_);
@@ -31,7 +31,7 @@ public:
         std::signal(SIGXFSZ, oldHandler_);
     }
 
-private:
+  private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
 };
@@ -39,7 +39,7 @@ private:
 // A folder in which nothing can be created or replaced: no write permission,
 // and for a user who ignores permissions (root) the immutable flag as well.
 class ReadOnlyFolder {
-public:
+  public:
     explicit ReadOnlyFolder(const QString& path) : path_(QFile::encodeName(path))
     {
         ::chmod(path_.constData(), 0555);
@@ -80,8 +80,7 @@ public:
         return false;
     }
 
-private:
+  private:
     QByteArray path_;
     bool immutable_ = false;
 };
-

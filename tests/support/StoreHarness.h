@@ -16,7 +16,7 @@
 // The real settings store with a window onto its traffic: every call is
 // recorded in order, and a test may make any call fail.
 class WatchedStore : public platform::SettingsStore {
-public:
+  public:
     explicit WatchedStore(platform::SettingsStore& inner) : inner_(inner) {}
 
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
@@ -44,7 +44,7 @@ public:
     // Also given each call, for tests that merge it into another log or fail it.
     std::function<void(const std::string&)> onCall;
 
-private:
+  private:
     void record(const std::string& call)
     {
         calls.push_back(call);
@@ -97,7 +97,10 @@ struct StoreHarness : fakes::Services {
     void pickRecent(int index) { form1->dispatcher.run(form1->rec.at(static_cast<std::size_t>(index))->Click); }
     void chooseOpen() { form1->dispatcher.run(form1->opn.Click); }
 
-    std::string slot(int index) { return ini.GetSetting(player::AppName, player::RecentSection, std::to_string(index), "<missing>"); }
+    std::string slot(int index)
+    {
+        return ini.GetSetting(player::AppName, player::RecentSection, std::to_string(index), "<missing>");
+    }
     std::vector<std::string> captions() const
     {
         std::vector<std::string> result;

@@ -13,7 +13,7 @@
 // Points XDG_CONFIG_HOME at a fresh temporary folder for the life of the
 // object and puts the old value back afterwards.
 class TempConfigHome {
-public:
+  public:
     TempConfigHome()
     {
         if (const char* old = std::getenv("XDG_CONFIG_HOME"))
@@ -55,7 +55,7 @@ public:
             file.write(bytes);
     }
 
-private:
+  private:
     QTemporaryDir dir_;
     QString home_;
     std::optional<std::string> previous_;

@@ -39,7 +39,7 @@ TEST(CommandLineTest, WaylandSessionsAskForX11OnlyWhenNothingWasChosen)
     EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "wayland");
 
     unsetenv("QT_QPA_PLATFORM");
-    unsetenv("DISPLAY");  // no XWayland: stay on Wayland
+    unsetenv("DISPLAY"); // no XWayland: stay on Wayland
     platform::preferX11OnWayland();
     EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
 
@@ -47,4 +47,4 @@ TEST(CommandLineTest, WaylandSessionsAskForX11OnlyWhenNothingWasChosen)
     setenv("QT_QPA_PLATFORM", restore.c_str(), 1);
 }
 
-}  // namespace
+} // namespace

@@ -36,8 +36,8 @@ TEST(Form1LayoutTest, MenusInScreenOrderWithTheirStartStates)
         bar.push_back(item->Caption());
     EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Setting", "&Help"}));
     EXPECT_EQ(captions(f.pop1), (std::vector<std::string>{"&Open", "&Play Video CD", "&Compact", "&Recent Files"}));
-    EXPECT_EQ(captions(f.sett), (std::vector<std::string>{"Display &Back Color", "Display &Fore Color",
-                                                          "&Movie Size", "Display &Frames", "Always On &Top"}));
+    EXPECT_EQ(captions(f.sett), (std::vector<std::string>{"Display &Back Color", "Display &Fore Color", "&Movie Size",
+                                                          "Display &Frames", "Always On &Top"}));
     EXPECT_EQ(captions(f.zom),
               (std::vector<std::string>{"&Original Size", "&Double Size", "&50% of Screen", "&25% Of Screen"}));
     EXPECT_EQ(captions(f.sd2e2), (std::vector<std::string>{"&About"}));
@@ -64,4 +64,4 @@ TEST(Form1LayoutTest, MenusInScreenOrderWithTheirStartStates)
     }
 }
 
-}  // namespace
+} // namespace

@@ -46,11 +46,11 @@ TEST_F(FormsTest, ResizeIsRaisedInsideTheSetterOnlyWhenTheSizeChanges)
     EXPECT_EQ(resizes, 0);
 
     form.Width(5000);
-    EXPECT_EQ(resizes, 1);  // already raised when the setter returns
+    EXPECT_EQ(resizes, 1); // already raised when the setter returns
     EXPECT_EQ(form.Width(), 5000);
     form.Height(4000.5f);
     EXPECT_EQ(resizes, 2);
-    EXPECT_EQ(form.Height(), 4000.5f);  // no rounding to whole twips in the model
+    EXPECT_EQ(form.Height(), 4000.5f); // no rounding to whole twips in the model
 }
 
 TEST_F(FormsTest, NestedResizeFromInsideTheHandlerEnds)
@@ -62,7 +62,7 @@ TEST_F(FormsTest, NestedResizeFromInsideTheHandlerEnds)
         ++depth;
         deepest = std::max(deepest, depth);
         if (form.Height() < 4000)
-            form.Height(4000);  // nested: raises again, once
+            form.Height(4000); // nested: raises again, once
         --depth;
     };
     form.Width(5000);
@@ -85,7 +85,7 @@ TEST_F(FormsTest, SizeLimitsOfTheWindowRaiseNothingWhenTheRequestCannotBeMet)
     limitedForm.Width(9000);
     EXPECT_EQ(limitedForm.Width(), 6000);
     EXPECT_EQ(raised, 1);
-    limitedForm.Width(9000);  // the window is already as wide as it may be
+    limitedForm.Width(9000); // the window is already as wide as it may be
     EXPECT_EQ(raised, 1);
 }
 
@@ -98,9 +98,9 @@ TEST_F(FormsTest, PixelRoundingViewReportsTheSizeItReallyGave)
     rounding.connect(roundForm);
     roundForm.attach(rounding);
     roundForm.Width(5003);
-    EXPECT_EQ(roundForm.Width(), 5010);  // 333.53 pixels become 334
+    EXPECT_EQ(roundForm.Width(), 5010); // 333.53 pixels become 334
     roundForm.Width(4997);
-    EXPECT_EQ(roundForm.Width(), 4995);  // 333.13 pixels become 333
+    EXPECT_EQ(roundForm.Width(), 4995); // 333.13 pixels become 333
 }
 
 TEST_F(FormsTest, UserResizeAndWindowStateChangesReachTheModelAsEvents)
@@ -178,4 +178,4 @@ TEST(MenuBarTest, AChildBeforeItsParentIsAnErrorInTheTable)
     EXPECT_THROW(forms::MenuBar{rows}, std::logic_error);
 }
 
-}  // namespace
+} // namespace

@@ -41,8 +41,8 @@ TEST_F(GeometryTest, StartsWithTheStoredClientAreaAndControlPlacement)
 TEST_F(GeometryTest, CentringKeepsHalfTwips)
 {
     f.Form_Resize();
-    EXPECT_EQ(mov1.Left(), 277.5f);  // (5730 - 5175) / 2
-    EXPECT_EQ(mov1.Top(), 277.5f);   // (5490 - 4935) / 2
+    EXPECT_EQ(mov1.Left(), 277.5f); // (5730 - 5175) / 2
+    EXPECT_EQ(mov1.Top(), 277.5f);  // (5490 - 4935) / 2
 }
 
 TEST_F(GeometryTest, GrowsOnlyWhenTheControlIsStrictlyLarger)
@@ -56,7 +56,7 @@ TEST_F(GeometryTest, GrowsOnlyWhenTheControlIsStrictlyLarger)
     controlSize(5731, 100);
     f.Resize_Movie();
     EXPECT_EQ(form.Width(), 5731 + FrameW);
-    EXPECT_EQ(form.Height(), 5490 + FrameH);  // the height was never too small
+    EXPECT_EQ(form.Height(), 5490 + FrameH); // the height was never too small
 
     controlSize(100, 5491);
     f.Resize_Movie();
@@ -110,7 +110,7 @@ TEST_F(GeometryTest, HiddenControlIsNeverMovedButASizeCommandStillFitsAndCentres
     h.view.userResize({9000, 9000});
     EXPECT_EQ(mov1.Left(), 240);
     EXPECT_EQ(mov1.Top(), 240);
-    EXPECT_EQ(form.Width(), 9000);  // and no growing either
+    EXPECT_EQ(form.Width(), 9000); // and no growing either
 
     mov1.video = {4000, 3000};
     f.orig_Click();
@@ -170,10 +170,18 @@ TEST_F(GeometryTest, SizeCommandLeavesTheClientAreaExactlyRoundTheControl)
         Form1Harness other;
         other.mov1.sizes[c.movieSize] = c.control;
         switch (c.movieSize) {
-        case 0: other.f().orig_Click(); break;
-        case 1: other.f().double_Click(); break;
-        case 3: other.f().four_Click(); break;
-        case 4: other.f().half_Click(); break;
+        case 0:
+            other.f().orig_Click();
+            break;
+        case 1:
+            other.f().double_Click();
+            break;
+        case 3:
+            other.f().four_Click();
+            break;
+        case 4:
+            other.f().half_Click();
+            break;
         }
         SCOPED_TRACE(c.movieSize);
         EXPECT_EQ(other.form().ScaleWidth(), c.control.width);
@@ -234,4 +242,4 @@ TEST(GeometryLimitsTest, AWindowThatCannotGrowFurtherEndsTheNesting)
     }
 }
 
-}  // namespace
+} // namespace

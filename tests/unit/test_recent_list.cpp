@@ -32,7 +32,7 @@ Strings stored(StoreHarness& h)
     return result;
 }
 
-}  // namespace
+} // namespace
 
 TEST(RecentList, FirstRunCreatesFiveEmptyKeysAndLeavesTheMenuDisabled)
 {

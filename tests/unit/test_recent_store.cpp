@@ -27,13 +27,13 @@ std::string get(platform::SettingsStore& store, std::string_view key)
     return store.GetSetting(App, Section, key, "<default>");
 }
 
-}  // namespace
+} // namespace
 
 TEST(SettingsFile, LivesInTheUsersConfigFolderUnderTheApplicationName)
 {
     TempConfigHome home;
     platform::IniSettingsStore store;
-    ASSERT_FALSE(QFileInfo::exists(home.home()));  // the folder is made when first needed
+    ASSERT_FALSE(QFileInfo::exists(home.home())); // the folder is made when first needed
 
     store.SaveSetting(App, Section, "0", "/films/a.mpg");
 
@@ -86,8 +86,11 @@ const std::vector<std::string>& awkwardPaths()
         "[Recent Files]",
         "/films/Café – 日本語 😀.mpg",
         "/line\nbreak\r\n.mpg",
-        "/control \x01\x1f" "cafe\x7f.mpg",
-        std::string("/nul \0" "7.mpg", 11),
+        "/control \x01\x1f"
+        "cafe\x7f.mpg",
+        std::string("/nul \0"
+                    "7.mpg",
+                    11),
         std::string("/not utf-8 \xff\xfe\xe9.mpg"),
         std::string("/cut \xc3"),
     };
@@ -177,7 +180,7 @@ TEST(SettingsFile, PathsComeBackExactlyWhateverCharactersTheyHold)
         for (std::size_t i = 0; i < paths.size(); ++i)
             store.SaveSetting(App, Section, std::to_string(i), paths[i]);
     }
-    platform::IniSettingsStore reader;  // a later run
+    platform::IniSettingsStore reader; // a later run
     for (std::size_t i = 0; i < paths.size(); ++i)
         EXPECT_EQ(get(reader, std::to_string(i)), paths[i]) << "key " << i;
 }
@@ -211,7 +214,7 @@ TEST(SettingsFile, AFolderThatCannotBeMadeIsAnErrorNamingTheFile)
     home.point(home.root() + "/plain file/config");
 
     platform::IniSettingsStore store;
-    EXPECT_EQ(get(store, "0"), "<default>");  // nothing stored is not an error
+    EXPECT_EQ(get(store, "0"), "<default>"); // nothing stored is not an error
     try {
         store.SaveSetting(App, Section, "0", "/films/a.mpg");
         FAIL() << "the write was reported as done";

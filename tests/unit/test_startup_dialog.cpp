@@ -78,7 +78,7 @@ Names listed(QFileDialog& dialog, std::size_t expectAtLeast)
 }
 
 class OpenDialog : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
@@ -93,7 +93,7 @@ protected:
     platform::QtCommonDialog cdlg;
 };
 
-}  // namespace
+} // namespace
 
 TEST(OpenDialogFilter, TheComponentsFilterInQtsForm)
 {
@@ -123,7 +123,7 @@ TEST_F(OpenDialog, AChoiceGivesItsFullPathAndACancelGivesNothing)
     whileOpen(cdlg, [&](QFileDialog& dialog) {
         dialog.setDirectory(folder.path());
         dialog.selectFile(chosen);
-        static_cast<QDialog&>(dialog).accept();  // as the Open button does
+        static_cast<QDialog&>(dialog).accept(); // as the Open button does
     });
     EXPECT_EQ(cdlg.FileName(), chosen.toStdString());
 

@@ -16,7 +16,7 @@ using Strings = std::vector<std::string>;
 constexpr float ScreenTwipsWide = 1024 * 15.0f;
 constexpr float ScreenTwipsHigh = 768 * 15.0f;
 
-}  // namespace
+} // namespace
 
 TEST(Startup, WithoutACommandLineTheWindowWaitsEmpty)
 {
@@ -51,8 +51,18 @@ TEST(Startup, TheWholeCommandLineIsOnePathHandedOverUnchanged)
         EXPECT_TRUE(h.mov1.Visible());
         // Hidden, the list read (five reads, five empty slots written), the
         // path handed over, then shown.
-        const Strings expected = {"Mov1.Visible=false", "get 0", "save 0=", "get 1", "save 1=", "get 2", "save 2=",
-                                  "get 3", "save 3=", "get 4", "save 4=", "MediaFile=" + commandLine,
+        const Strings expected = {"Mov1.Visible=false",
+                                  "get 0",
+                                  "save 0=",
+                                  "get 1",
+                                  "save 1=",
+                                  "get 2",
+                                  "save 2=",
+                                  "get 3",
+                                  "save 3=",
+                                  "get 4",
+                                  "save 4=",
+                                  "MediaFile=" + commandLine,
                                   "Mov1.Visible=true"};
         EXPECT_EQ(h.mov1.log, expected);
         // Nothing is recorded until the control reports the file open.

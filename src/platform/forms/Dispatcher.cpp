@@ -28,4 +28,4 @@ bool Dispatcher::run(const std::function<void()>& handler) noexcept
     return false;
 }
 
-}  // namespace forms
+} // namespace forms

@@ -9,14 +9,14 @@ namespace forms {
 // Runs event handlers. An error that leaves a handler is shown in a message box
 // and the program goes on: one bad file never takes the player down.
 class Dispatcher {
-public:
+  public:
     explicit Dispatcher(platform::MessageBoxes& boxes) : boxes_(boxes) {}
 
     // Returns false when the handler ended with an error (already shown).
     bool run(const std::function<void()>& handler) noexcept;
 
-private:
+  private:
     platform::MessageBoxes& boxes_;
 };
 
-}  // namespace forms
+} // namespace forms

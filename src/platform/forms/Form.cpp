@@ -7,8 +7,8 @@
 namespace forms {
 
 Form::Form(const FormLayout& layout, Dispatcher& dispatcher)
-    : dispatcher_(dispatcher), caption_(layout.caption), border_(layout.border),
-      client_{layout.clientWidth, layout.clientHeight}
+    : dispatcher_(dispatcher), caption_(layout.caption),
+      border_(layout.border), client_{layout.clientWidth, layout.clientHeight}
 {
 }
 
@@ -116,4 +116,4 @@ void Form::viewKeyPress(std::int16_t code)
     });
 }
 
-}  // namespace forms
+} // namespace forms

@@ -15,7 +15,7 @@ namespace forms {
 // of it: a size change that the program asks for raises the resize event at
 // once, inside the setter, and only when the outer size really changed.
 class Form {
-public:
+  public:
     Form(const FormLayout& layout, Dispatcher& dispatcher);
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -62,18 +62,18 @@ public:
     void viewStateChanged(forms::WindowState state);
     void viewKeyPress(std::int16_t code);
 
-private:
+  private:
     FormView& view() const;
     void takeOuterSize(TwipsSize outer);
 
     Dispatcher& dispatcher_;
     std::string caption_;
     BorderStyle border_;
-    TwipsSize client_;  // stored client size, used when the view attaches
+    TwipsSize client_; // stored client size, used when the view attaches
     TwipsSize outer_;
     TwipsPoint position_;
     forms::WindowState state_ = forms::WindowState::Normal;
     FormView* view_ = nullptr;
 };
 
-}  // namespace forms
+} // namespace forms

@@ -11,8 +11,8 @@ enum class BorderStyle { Sizable, FixedDialog };
 // parent, and the items of a control array share a name and differ by index.
 struct MenuRow {
     std::string_view name;
-    std::string_view parent;  // empty: on the menu bar
-    int index;                // -1: not part of a control array
+    std::string_view parent; // empty: on the menu bar
+    int index;               // -1: not part of a control array
     std::string_view caption;
     std::string_view shortcut;
     bool enabled;
@@ -29,9 +29,9 @@ struct ControlPlacement {
 struct FormLayout {
     std::string_view caption;
     BorderStyle border;
-    float clientWidth;   // twips
-    float clientHeight;  // twips
+    float clientWidth;  // twips
+    float clientHeight; // twips
     std::span<const MenuRow> menus;
 };
 
-}  // namespace forms
+} // namespace forms

@@ -11,7 +11,7 @@ enum class WindowState : int { Normal = 0, Minimized = 1, Maximized = 2 };
 // What the geometry model asks of a window on screen. All in twips; a view
 // that works in pixels rounds and reports what it really did.
 class FormView {
-public:
+  public:
     virtual ~FormView() = default;
 
     // Asks for an outer size (frame, title and menu bar included) and returns
@@ -26,4 +26,4 @@ public:
     virtual std::uintptr_t nativeHandle() const = 0;
 };
 
-}  // namespace forms
+} // namespace forms

@@ -55,4 +55,4 @@ void HeadlessFormView::userSetState(WindowState state)
         form_->viewStateChanged(state);
 }
 
-}  // namespace forms
+} // namespace forms

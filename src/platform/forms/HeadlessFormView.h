@@ -11,9 +11,9 @@ class Form;
 // A window without a screen, for tests: a fixed frame allowance, optional size
 // limits and optional rounding to whole pixels, applied at once.
 class HeadlessFormView : public FormView {
-public:
+  public:
     struct Options {
-        TwipsSize frame{120, 1020};  // borders, title bar and menu bar
+        TwipsSize frame{120, 1020}; // borders, title bar and menu bar
         std::optional<TwipsSize> minimum;
         std::optional<TwipsSize> maximum;
         bool roundToPixels = false;
@@ -38,7 +38,7 @@ public:
     TwipsSize size() const { return size_; }
     TwipsPoint position() const { return position_; }
 
-private:
+  private:
     Options options_;
     Form* form_ = nullptr;
     TwipsSize size_;
@@ -47,4 +47,4 @@ private:
     int moves_ = 0;
 };
 
-}  // namespace forms
+} // namespace forms

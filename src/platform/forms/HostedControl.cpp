@@ -42,4 +42,4 @@ void HostedControl::notify()
         extenderChanged();
 }
 
-}  // namespace forms
+} // namespace forms

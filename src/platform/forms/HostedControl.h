@@ -8,7 +8,7 @@ namespace forms {
 // area and whether it is shown, in twips. The view places the widget at the
 // nearest pixel; the model keeps the exact values.
 class HostedControl {
-public:
+  public:
     virtual ~HostedControl() = default;
 
     float Left() const { return left_; }
@@ -26,11 +26,11 @@ public:
     // For the view: called after every change of place, size or visibility.
     std::function<void()> extenderChanged;
 
-protected:
+  protected:
     // Only the control itself decides its size.
     void setSize(float width, float height);
 
-private:
+  private:
     void notify();
 
     float left_ = 0;
@@ -40,4 +40,4 @@ private:
     bool visible_ = true;
 };
 
-}  // namespace forms
+} // namespace forms

@@ -8,8 +8,8 @@ namespace forms {
 MenuBar::MenuBar(std::span<const MenuRow> rows)
 {
     for (const MenuRow& row : rows) {
-        MenuItem& item = items_.emplace_back(std::string(row.name), row.index, std::string(row.caption),
-                                             std::string(row.shortcut));
+        MenuItem& item =
+            items_.emplace_back(std::string(row.name), row.index, std::string(row.caption), std::string(row.shortcut));
         item.Enabled(row.enabled);
         item.Visible(row.visible);
         item.Checked(row.checked);
@@ -61,4 +61,4 @@ std::vector<MenuItem*> MenuBar::all()
     return result;
 }
 
-}  // namespace forms
+} // namespace forms

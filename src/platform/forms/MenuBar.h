@@ -12,7 +12,7 @@ namespace forms {
 
 // The menus of one window, built once from its stored table.
 class MenuBar {
-public:
+  public:
     explicit MenuBar(std::span<const MenuRow> rows);
     MenuBar(const MenuBar&) = delete;
     MenuBar& operator=(const MenuBar&) = delete;
@@ -24,11 +24,11 @@ public:
     const std::vector<MenuItem*>& topLevel() const { return topLevel_; }
     std::vector<MenuItem*> all();
 
-private:
+  private:
     MenuItem* find(std::string_view name, int index);
 
-    std::deque<MenuItem> items_;  // deque: addresses stay put while the table is read
+    std::deque<MenuItem> items_; // deque: addresses stay put while the table is read
     std::vector<MenuItem*> topLevel_;
 };
 
-}  // namespace forms
+} // namespace forms

@@ -45,4 +45,4 @@ void MenuItem::notify()
         changed(*this);
 }
 
-}  // namespace forms
+} // namespace forms

@@ -9,7 +9,7 @@ namespace forms {
 // One entry of a window's menu bar. The model is the truth; views follow it
 // through the change callback.
 class MenuItem {
-public:
+  public:
     MenuItem(std::string name, int index, std::string caption, std::string shortcut);
 
     const std::string& Name() const { return name_; }
@@ -36,7 +36,7 @@ public:
     // Called after every change of caption or state, for the view.
     std::function<void(const MenuItem&)> changed;
 
-private:
+  private:
     void notify();
 
     std::string name_;
@@ -50,4 +50,4 @@ private:
     std::vector<MenuItem*> children_;
 };
 
-}  // namespace forms
+} // namespace forms

@@ -29,7 +29,7 @@ void follow(QAction& action, const MenuItem& item)
     action.setChecked(item.Checked());
 }
 
-}  // namespace
+} // namespace
 
 int keyAsciiFor(const QKeyEvent& event)
 {
@@ -92,15 +92,15 @@ void QtFormView::addMenu(MenuItem& item, QMenu* parentMenu)
     } else {
         action = parentMenu ? parentMenu->addAction(QString()) : menuBar()->addAction(QString());
         if (!item.Shortcut().empty())
-            action->setShortcut(QKeySequence::fromString(QString::fromStdString(item.Shortcut()),
-                                                         QKeySequence::PortableText));
+            action->setShortcut(
+                QKeySequence::fromString(QString::fromStdString(item.Shortcut()), QKeySequence::PortableText));
         connect(action, &QAction::triggered, this, [this, &item, action] {
             form_.dispatcher().run(item.Click);
             follow(*action, item);
         });
     }
-    action->setObjectName(QString::fromStdString(
-        item.Index() >= 0 ? item.Name() + "_" + std::to_string(item.Index()) : item.Name()));
+    action->setObjectName(
+        QString::fromStdString(item.Index() >= 0 ? item.Name() + "_" + std::to_string(item.Index()) : item.Name()));
     follow(*action, item);
     item.changed = [action](const MenuItem& changed) { follow(*action, changed); };
 }
@@ -216,4 +216,4 @@ void QtFormView::reportGeometry()
     form_.viewResized(outerSize());
 }
 
-}  // namespace forms
+} // namespace forms

@@ -21,7 +21,7 @@ namespace forms {
 // the user and the window manager do back to it.
 class QtFormView : public QMainWindow, public FormView {
     Q_OBJECT
-public:
+  public:
     QtFormView(Form& form, MenuBar& menus);
     ~QtFormView() override;
 
@@ -34,13 +34,13 @@ public:
     void setWindowState(WindowState state) override;
     std::uintptr_t nativeHandle() const override;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void addMenu(MenuItem& item, QMenu* parentMenu);
     QSize decorations() const;
     int menuBarHeight(int windowWidth) const;
@@ -62,4 +62,4 @@ private:
 // (letters as typed, Enter 13, Backspace 8, Esc 27); 0 for keys that type nothing.
 int keyAsciiFor(const QKeyEvent& event);
 
-}  // namespace forms
+} // namespace forms

@@ -42,4 +42,4 @@ void showInState(QWidget& window, WindowState state)
     }
 }
 
-}  // namespace forms::qt
+} // namespace forms::qt

@@ -16,4 +16,4 @@ float toTwips(int pixels);
 QSize decorations(const QWidget& window, QSize announced = {});
 void showInState(QWidget& window, WindowState state);
 
-}  // namespace forms::qt
+} // namespace forms::qt

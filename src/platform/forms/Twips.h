@@ -18,4 +18,4 @@ struct TwipsPoint {
     friend bool operator==(const TwipsPoint&, const TwipsPoint&) = default;
 };
 
-}  // namespace forms
+} // namespace forms
