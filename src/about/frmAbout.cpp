@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <exception>
 #include <utility>
 
 namespace about {
@@ -58,7 +57,7 @@ void frmAbout::StartSysInfo()
             services_.launcher.Shell(SysInfoPath, platform::WindowStyle::NormalFocus);
             started = true;
         }
-    } catch (const std::exception&) {
+    } catch (...) {
         started = false;
     }
     if (!started)
@@ -75,7 +74,7 @@ bool frmAbout::GetKeyValue(const platform::HKEY& KeyRoot, const std::string& Key
     std::uint32_t KeyValType = 0;
 
     const bool read =
-        registry.RegOpenKeyExA(KeyRoot, KeyName, 0, KEY_ALL_ACCESS, hKey) == platform::ERROR_SUCCESS &&
+        registry.RegOpenKeyExA(KeyRoot, KeyName, 0, RegistryAccess, hKey) == platform::ERROR_SUCCESS &&
         registry.RegQueryValueExA(hKey, SubKeyRef, KeyValType, tmpVal.data(), KeyValSize) == platform::ERROR_SUCCESS;
     if (!read) {
         KeyVal = "";

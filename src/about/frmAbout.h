@@ -42,7 +42,7 @@ inline constexpr std::string_view SysInfoLocationValue = "MSINFO";
 inline constexpr std::string_view SysInfoProgram = "\\MSINFO32.EXE";
 inline constexpr std::string_view SysInfoUnavailable = "System Information Is Unavailable At This Time";
 // Read control and the rights to query, set and create values and keys, enumerate, notify and link.
-inline constexpr std::uint32_t KEY_ALL_ACCESS = 0x2003F;
+inline constexpr std::uint32_t RegistryAccess = 0x2003F;
 
 // The About dialog: loaded afresh for each opening, unloaded when it closes.
 class frmAbout {

@@ -2,8 +2,6 @@
 // The menu items themselves are the only record of the two toggles.
 #include "player/Form1.h"
 
-#include <exception>
-
 namespace player {
 
 namespace {
@@ -34,11 +32,11 @@ void Form1::pickColor(std::int32_t (media::MediaControl::*get)() const, void (me
     // dialog holds (the old one after a cancel) always goes back to the control.
     try {
         cdlg1.ShowColor();
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     try {
         (Mov1.*put)(cdlg1.Color());
-    } catch (const std::exception&) {
+    } catch (...) {
     }
 }
 

@@ -1,8 +1,6 @@
 // Video CD playback and track keys.
 #include "player/Form1.h"
 
-#include <exception>
-
 namespace player {
 
 namespace {
@@ -31,7 +29,7 @@ bool Form1::isfile(const std::string& fname)
         services_.files.OpenForInput(fname);
         services_.files.CloseAll();
         return true;
-    } catch (const std::exception&) {
+    } catch (...) {
         return false;
     }
 }

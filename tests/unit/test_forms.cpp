@@ -9,6 +9,8 @@
 
 #include <array>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -117,6 +119,15 @@ TEST_F(FormsTest, UserResizeAndWindowStateChangesReachTheModelAsEvents)
     form.WindowState(0);
     EXPECT_EQ(form.WindowState(), 0);
     EXPECT_THROW(form.WindowState(3), forms::RuntimeError);
+}
+
+TEST_F(FormsTest, MaximisingRaisesOneEventThatSeesTheNewStateAndSizeTogether)
+{
+    std::vector<std::pair<int, float>> seen;
+    form.Resize = [&] { seen.emplace_back(form.WindowState(), form.Width()); };
+    form.viewChanged(forms::WindowState::Maximized, {15360, 11000});
+    form.viewChanged(forms::WindowState::Maximized, {15360, 11000});
+    EXPECT_EQ(seen, (std::vector<std::pair<int, float>>{{2, 15360}}));
 }
 
 TEST_F(FormsTest, AnErrorLeavingAHandlerIsShownAndTheProgramGoesOn)

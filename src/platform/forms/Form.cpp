@@ -98,9 +98,15 @@ void Form::viewMoved(TwipsPoint topLeft)
 
 void Form::viewStateChanged(forms::WindowState state)
 {
-    if (state == state_)
+    viewChanged(state, outer_);
+}
+
+void Form::viewChanged(forms::WindowState state, TwipsSize outer)
+{
+    if (state == state_ && outer == outer_)
         return;
     state_ = state;
+    outer_ = outer;
     dispatcher_.run([&] {
         if (Resize)
             Resize();

@@ -60,6 +60,8 @@ class Form {
     void viewResized(TwipsSize outer);
     void viewMoved(TwipsPoint topLeft);
     void viewStateChanged(forms::WindowState state);
+    // A new state and size together (maximising changes both): one resize event.
+    void viewChanged(forms::WindowState state, TwipsSize outer);
     void viewKeyPress(std::int16_t code);
 
   private:

@@ -187,13 +187,9 @@ void QtFormView::moveEvent(QMoveEvent* event)
 void QtFormView::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) {
-        const Qt::WindowStates states = windowState();
-        const WindowState state = states & Qt::WindowMinimized   ? WindowState::Minimized
-                                  : states & Qt::WindowMaximized ? WindowState::Maximized
-                                                                 : WindowState::Normal;
-        form_.viewStateChanged(state);
-    }
+    // The new size follows the new state; both are reported together once settled.
+    if (event->type() == QEvent::WindowStateChange)
+        settle_.start();
 }
 
 void QtFormView::keyPressEvent(QKeyEvent* event)
@@ -213,7 +209,12 @@ void QtFormView::reportGeometry()
     // The model keeps the exact twips it set; only a real move by someone else replaces them.
     if (toPixels(form_.Left()) != topLeft.x() || toPixels(form_.Top()) != topLeft.y())
         form_.viewMoved(position);
-    form_.viewResized(outerSize());
+    const Qt::WindowStates states = windowState();
+    // Full screen is no normal state either: the program must not size or move it.
+    const WindowState state = states & Qt::WindowMinimized                            ? WindowState::Minimized
+                              : states & (Qt::WindowMaximized | Qt::WindowFullScreen) ? WindowState::Maximized
+                                                                                      : WindowState::Normal;
+    form_.viewChanged(state, outerSize());
 }
 
 } // namespace forms
