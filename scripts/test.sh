@@ -7,13 +7,16 @@ bash "$root/scripts/install-deps.sh" --with-tests
 export QT_QPA_PLATFORM=offscreen   # unit and control tests; end-to-end tests start their own X server
 unset DISPLAY WAYLAND_DISPLAY
 
+status=0
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build"
-ctest --test-dir "$root/build" --output-on-failure
+# A failure here still lets the sanitizer run show its findings; the script fails at the end.
+ctest --test-dir "$root/build" --output-on-failure || status=1
 
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELVO_SANITIZE=ON -DZELVO_BENCH=OFF >/dev/null
 cmake --build "$root/build-asan"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir "$root/build-asan" --output-on-failure
+ctest --test-dir "$root/build-asan" --output-on-failure || status=1
+exit $status
