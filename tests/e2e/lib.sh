@@ -5,6 +5,10 @@ set -euo pipefail
 
 ZELVO=${1:?usage: test_x.sh ZELVO_BINARY WORK_DIR}
 WORK_ROOT=${2:?usage: test_x.sh ZELVO_BINARY WORK_DIR}
+# Absolute, so tests may change the working folder.
+ZELVO=$(realpath -e "$ZELVO")
+mkdir -p "$WORK_ROOT"
+WORK_ROOT=$(cd "$WORK_ROOT" && pwd)
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 TEST_NAME=$(basename "$0" .sh)
 WORK=$WORK_ROOT/$TEST_NAME
@@ -17,9 +21,19 @@ export HOME=$WORK
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 _pids=()
 
+# Stops what the test started. A sanitizer report in the program's output
+# fails the test even when every check passed.
 cleanup() {
+    local status=$?
     for pid in "${_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
+    if [ -f "$WORK/zelvo.log" ] &&
+        grep -q -e "ERROR: AddressSanitizer" -e "runtime error:" -e "ERROR: LeakSanitizer" "$WORK/zelvo.log"; then
+        echo "FAIL: sanitizer report in $WORK/zelvo.log:" >&2
+        cat "$WORK/zelvo.log" >&2
+        [ "$status" -ne 0 ] || status=1
+    fi
+    exit "$status"
 }
 trap cleanup EXIT
 
@@ -35,30 +49,33 @@ start_x() {
     local dfile=$WORK/display
     Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp 9>"$dfile" >"$WORK/xvfb.log" 2>&1 &
     _pids+=($!)
-    for _ in $(seq 100); do [ -s "$dfile" ] && break; sleep 0.05; done
+    for _ in $(seq 600); do [ -s "$dfile" ] && break; sleep 0.05; done
     [ -s "$dfile" ] || fail "Xvfb did not start"
     export DISPLAY=:$(head -n1 "$dfile")
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
     _pids+=($!)
     # openbox ignores windows mapped while it starts: wait until it says it manages the screen.
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
         sleep 0.05
     done
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
-    sleep 0.2
+    # It sets that before it has finished taking over the screen.
+    sleep 0.5
 }
 
-# start_zelvo [args...]: starts the program; its output goes to $WORK/zelvo.log.
+# start_zelvo [args...]: starts the program; the output of every run is
+# appended to $WORK/zelvo.log.
 start_zelvo() {
-    "$ZELVO" "$@" >"$WORK/zelvo.log" 2>&1 &
+    echo "--- zelvo $*" >>"$WORK/zelvo.log"
+    "$ZELVO" "$@" >>"$WORK/zelvo.log" 2>&1 &
     ZELVO_PID=$!
     _pids+=($ZELVO_PID)
 }
 
 # wait_window NAME [seconds]: prints the id of the first visible window with that exact title.
 wait_window() {
-    local name=$1 limit=${2:-15} id
+    local name=$1 limit=${2:-20} id
     for _ in $(seq $((limit * 10))); do
         id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1 || true)
         if [ -n "$id" ]; then echo "$id"; return 0; fi
@@ -75,6 +92,38 @@ wait_no_window() {
         sleep 0.1
     done
     fail "window '$name' still there after ${limit}s"
+}
+
+# popups MAIN: the visible pop-up windows (menus) of the program: its
+# override-redirect windows other than MAIN, bottom to top.
+popups() {
+    local id
+    for id in $(xdotool search --onlyvisible --class zelvo 2>/dev/null || true); do
+        [ "$id" = "$1" ] && continue
+        xwininfo -id "$id" 2>/dev/null | grep -q "Override Redirect State: yes" && echo "$id"
+    done
+    return 0
+}
+
+# wait_popup MAIN [COUNT]: waits up to 10 s until at least COUNT (1) menus
+# are open; prints the id of the topmost.
+wait_popup() {
+    local want=${2:-1} open
+    for _ in $(seq 100); do
+        open=$(popups "$1")
+        if [ -n "$open" ] && [ "$(wc -l <<<"$open")" -ge "$want" ]; then
+            tail -n1 <<<"$open"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "expected $want open menus, found $(popups "$1" | wc -l)"
+}
+
+# no_popup MAIN: after 1.5 s, still no menu is open.
+no_popup() {
+    sleep 1.5
+    [ -z "$(popups "$1")" ] || fail "a menu is open: $(popups "$1" | tr '\n' ' ')"
 }
 
 # geometry ID: prints "x y width height" of the window's client area on the screen.
@@ -97,6 +146,15 @@ not_black() {
     local colours
     colours=$(convert "$1" -format '%k' info:)
     [ "$colours" -gt 1 ] || fail "$1 is one flat colour"
+}
+
+# changed_pixels A B: how many pixels differ between two pictures of one size.
+changed_pixels() {
+    local out
+    out=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
+    # Large counts come in exponent form (1.2e+06).
+    [[ $out =~ ^[0-9]+(\.[0-9]+)?([eE][+-]?[0-9]+)?$ ]] || fail "cannot compare $1 with $2: $out"
+    awk -v n="$out" 'BEGIN { printf "%d\n", n + 0.5 }'
 }
 
 # make_media: the shared test clips, made once under the work root.

@@ -12,7 +12,7 @@ sleep 1
 open_about() {
     xdotool windowactivate --sync "$main" 2>/dev/null || true
     xdotool key --clearmodifiers alt+h
-    sleep 0.3
+    wait_popup "$main" >/dev/null
     xdotool key a
     wait_window "About MyApp"
 }
@@ -30,9 +30,9 @@ xprop -id "$dialog" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL || fail "the dia
 # The player takes no input meanwhile: a click on its Help menu opens nothing.
 read -r mx my _ _ <<<"$(geometry "$main")"
 xdotool mousemove $((mx + 115)) $((my + 10)) click 1
-sleep 0.3
+no_popup "$main"
 xdotool key a
-sleep 0.5
+sleep 1.5
 count=$(xdotool search --onlyvisible --name "^About MyApp\$" | wc -l)
 [ "$count" -eq 1 ] || fail "$count About dialogs open"
 
@@ -52,9 +52,9 @@ sleep 0.7
 xdotool windowactivate --sync "$dialog" 2>/dev/null || true
 sleep 0.3
 import -window "$dialog" "$WORK/about-second.png"
-diff=$(compare -metric AE "$WORK/about-first.png" "$WORK/about-second.png" null: 2>&1 || true)
+diff=$(changed_pixels "$WORK/about-first.png" "$WORK/about-second.png")
 echo "pixels that differ between the two openings: $diff"
-[ "$diff" = "0" ] || fail "the second opening looks different ($diff pixels)"
+[ "$diff" -eq 0 ] || fail "the second opening looks different ($diff pixels)"
 
 xdotool key Escape
 wait_no_window "About MyApp"

@@ -16,7 +16,7 @@ probe() {
     chmod +x "$1"
 }
 wait_file() {
-    for _ in $(seq 50); do [ -s "$1" ] && return 0; sleep 0.1; done
+    for _ in $(seq 200); do [ -s "$1" ] && return 0; sleep 0.1; done
     fail "$2"
 }
 
@@ -27,7 +27,7 @@ sleep 1
 
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool key --clearmodifiers alt+h
-sleep 0.3
+wait_popup "$main" >/dev/null
 xdotool key a
 dialog=$(wait_window "About MyApp")
 sleep 0.5

@@ -10,7 +10,7 @@ start_zelvo "$MEDIA/clip.mpg"
 main=$(wait_window "Zadudu Divir Edever")
 # The Setting menu is usable once the clip has opened, which is also when it
 # enters the recent-files list.
-for _ in $(seq 150); do
+for _ in $(seq 200); do
     [ "$(ini_value 0)" = "$MEDIA/clip.mpg" ] && break
     sleep 0.1
 done
@@ -20,9 +20,21 @@ sleep 0.5
 choose_setting() {
     xdotool windowactivate --sync "$main" 2>/dev/null || true
     xdotool key --clearmodifiers alt+s
-    sleep 0.4
+    wait_popup "$main" >/dev/null
     xdotool key "$1"
     sleep 0.3
+}
+
+# menu_shot NAME: a picture of the Setting menu, opened and closed again.
+menu_shot() {
+    local menu
+    xdotool windowactivate --sync "$main" 2>/dev/null || true
+    xdotool key --clearmodifiers alt+s
+    menu=$(wait_popup "$main")
+    sleep 0.5
+    import -window "$menu" "$WORK/$1.png"
+    xdotool key Escape
+    for _ in $(seq 100); do [ -z "$(popups "$main")" ] && break; sleep 0.1; done
 }
 
 above() { xprop -id "$main" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE; }
@@ -50,6 +62,7 @@ same_window() {
 }
 
 above && fail "the window starts above others"
+menu_shot menu-normal
 client_before=$(geometry "$main")
 frame_before=$(frame_geometry "$main")
 echo "player window $main at $client_before (frame $frame_before)"
@@ -63,11 +76,10 @@ sleep 0.5
 same_window
 
 # The menu shows the mark.
-xdotool key --clearmodifiers alt+s
-sleep 0.5
-screenshot on-top-menu
-xdotool key Escape
-sleep 0.3
+menu_shot menu-on-top
+marked=$(changed_pixels "$WORK/menu-normal.png" "$WORK/menu-on-top.png")
+echo "menu pixels that change with the mark: $marked"
+[ "$marked" -gt 0 ] || fail "the Setting menu looks the same with Always On Top chosen"
 
 # A window opened over it afterwards stays below it, even when it has the focus.
 xmessage -geometry 400x300+250+150 "another window" &
@@ -89,6 +101,10 @@ sleep 0.5
 [ "$(frame_geometry "$main")" = "$frame_before" ] || fail "frame moved: $(frame_geometry "$main")"
 same_window
 screenshot normal
+# And the mark has gone from the menu.
+menu_shot menu-normal-again
+unmarked=$(changed_pixels "$WORK/menu-normal.png" "$WORK/menu-normal-again.png")
+[ "$unmarked" -eq 0 ] || fail "the Setting menu still differs by $unmarked pixels after Always On Top was undone"
 
 kill -0 "$ZELVO_PID" || fail "zelvo exited"
 kill "$other_pid"

@@ -7,17 +7,24 @@ source "$(dirname "$0")/lib.sh"
 ffmpeg -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=352x288:rate=25" -t 20 \
     -c:v mpeg1video -b:v 1000k -f mpeg "$WORK/my film.mpg"
 start_x 1024x768
-ZELVO=$(realpath "$ZELVO")
 cd "$WORK"
 start_zelvo my film.mpg
 wid=$(wait_window "Zadudu Divir Edever")
-for _ in $(seq 100); do [ "$(ini_value 0)" = "my film.mpg" ] && break; sleep 0.1; done
+for _ in $(seq 200); do [ "$(ini_value 0)" = "my film.mpg" ] && break; sleep 0.1; done
 [ "$(ini_value 0)" = "my film.mpg" ] || fail "slot 0 holds '$(ini_value 0)', expected 'my film.mpg'"
 sleep 0.5
 read -r x y w h <<<"$(geometry "$wid")"
 [ $((w - 469)) -le 1 ] && [ $((469 - w)) -le 1 ] || fail "client width $w, expected 469"
 screenshot startup-args
 not_black "$WORK/startup-args.png"
+# Playing: the picture below the menu bar changes from one moment to the next.
+import -window root -crop "${w}x200+$x+$((y + 40))" "$WORK/picture-a.png"
+sleep 1.5
+import -window root -crop "${w}x200+$x+$((y + 40))" "$WORK/picture-b.png"
+not_black "$WORK/picture-a.png"
+changed=$(changed_pixels "$WORK/picture-a.png" "$WORK/picture-b.png")
+echo "pixels changed: $changed"
+[ "$changed" -gt 100 ] || fail "the picture did not change: the file is not playing"
 xdotool search --onlyvisible --name '^zelvo$' >/dev/null 2>&1 && fail "a message box came up"
 kill -0 "$ZELVO_PID" || fail "zelvo exited"
 echo "ok"

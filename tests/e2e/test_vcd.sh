@@ -49,7 +49,7 @@ if key and matches(pixel()):
 start = time.monotonic()
 if key:
     subprocess.run(["xdotool", "key", key], check=True)
-while time.monotonic() - start < 10:
+while time.monotonic() - start < 15:
     if matches(pixel()):
         print(round((time.monotonic() - start) * 1000))
         sys.exit(0)
@@ -59,11 +59,11 @@ sys.exit(1)
 PY
 }
 
-# ini_is KEY VALUE: waits up to 10 s for a recent-files entry. The file writes
+# ini_is KEY VALUE: waits up to 15 s for a recent-files entry. The file writes
 # a backslash twice.
 ini_is() {
     local want=${2//\\/\\\\}
-    for _ in $(seq 100); do
+    for _ in $(seq 150); do
         [ "$(ini_value "$1")" = "$want" ] && return 0
         sleep 0.1
     done
@@ -106,7 +106,7 @@ echo "from the image: V to track 1 on screen ${ms} ms, Enter to track 2 ${enter}
 rm "$WORK/video.cue" "$WORK/video.bin"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool key Return
-box=$(wait_window zelvo 5)
+box=$(wait_window zelvo 15)
 sleep 0.3
 screenshot disc-gone
 xdotool windowactivate --sync "$box" 2>/dev/null || true

@@ -12,27 +12,19 @@ echo "window at $x,$y size ${w}x$h"
 
 # The File menu drops down right below the menu bar: its top is where the client area starts.
 xdotool key --window "$wid" alt+f
-popup=""
-for _ in $(seq 30); do
-    popup=$(xdotool search --onlyvisible --class zelvo 2>/dev/null | grep -v "^$wid\$" | head -n1 || true)
-    [ -n "$popup" ] && break
-    sleep 0.1
-done
-[ -n "$popup" ] || fail "the File menu did not open"
+popup=$(wait_popup "$wid")
 read -r px py pw ph <<<"$(geometry "$popup")"
 below=$((y + h - py))
 echo "menu bar ends at $py; area below it ${w}x$below"
 [ "$below" -eq 366 ] || fail "area below the menu bar is $below high, expected 366"
 screenshot window-file-menu
 xdotool key Escape
-sleep 0.3
+for _ in $(seq 100); do [ -z "$(popups "$wid")" ] && break; sleep 0.1; done
+[ -z "$(popups "$wid")" ] || fail "Escape did not close the File menu"
 
 # Setting is disabled until a file has opened: Alt+S opens nothing.
 xdotool key --window "$wid" alt+s
-sleep 0.5
-if xdotool search --onlyvisible --class zelvo 2>/dev/null | grep -qv "^$wid\$"; then
-    fail "the disabled Setting menu opened"
-fi
+no_popup "$wid"
 screenshot window
 not_black "$WORK/window.png"
 kill -0 "$ZELVO_PID" || fail "zelvo exited"
