@@ -43,23 +43,40 @@ fail() {
     exit 1
 }
 
-# start_x [WIDTHxHEIGHT]: a private X server and openbox.
+# start_x [WIDTHxHEIGHT]: a private X server and openbox. Tried up to three
+# times: with several servers coming and going on the machine, one may lose
+# its display to another.
 start_x() {
-    local size=${1:-1024x768}
-    local dfile=$WORK/display
+    local attempt
+    for attempt in 1 2 3; do
+        start_x_once "${1:-1024x768}" && return 0
+        echo "X start attempt $attempt failed: $(cat "$WORK/xvfb.log" "$WORK/openbox.log" 2>/dev/null)" >&2
+    done
+    fail "Xvfb and openbox did not start"
+}
+
+start_x_once() {
+    local size=$1 dfile=$WORK/display xvfb wm
+    rm -f "$dfile"
     Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp 9>"$dfile" >"$WORK/xvfb.log" 2>&1 &
-    _pids+=($!)
-    for _ in $(seq 600); do [ -s "$dfile" ] && break; sleep 0.05; done
-    [ -s "$dfile" ] || fail "Xvfb did not start"
+    xvfb=$!
+    _pids+=($xvfb)
+    for _ in $(seq 600); do [ -s "$dfile" ] && break; kill -0 $xvfb 2>/dev/null || break; sleep 0.05; done
+    [ -s "$dfile" ] || { kill $xvfb 2>/dev/null; return 1; }
     export DISPLAY=:$(head -n1 "$dfile")
     openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-    _pids+=($!)
+    wm=$!
+    _pids+=($wm)
     # openbox ignores windows mapped while it starts: wait until it says it manages the screen.
     for _ in $(seq 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        kill -0 $wm 2>/dev/null || break
         sleep 0.05
     done
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
+    if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+        kill $wm $xvfb 2>/dev/null
+        return 1
+    fi
     # It sets that before it has finished taking over the screen.
     sleep 0.5
 }
