@@ -29,8 +29,17 @@ struct QtFormViewTest : ::testing::Test, fakes::Services {
         form1.form.attach(view);
         view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-        // The window manager's frame arrives after the window is shown.
-        QTest::qWait(150);
+        // The window reports where it is and how big once its first burst of events is over.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return reported(); }, 5000));
+    }
+
+    // The model holds the window's place and client size as the window has them.
+    bool reported() const
+    {
+        const QPoint at = view.frameGeometry().topLeft();
+        const QSize client = view.centralWidget()->size();
+        return std::lround(form1.form.Left() / 15) == at.x() && std::lround(form1.form.Top() / 15) == at.y() &&
+               form1.form.ScaleWidth() == client.width() * 15 && form1.form.ScaleHeight() == client.height() * 15;
     }
 
     QAction* action(const char* name) { return view.findChild<QAction*>(name); }
@@ -116,7 +125,8 @@ TEST_F(QtFormViewTest, UserResizeReCentresAVisibleControl)
 {
     const QSize before = view.size();
     view.resize(before + QSize(200, 100));
-    QTest::qWait(200); // the window reports its size once the burst of events is over
+    // The window reports its size once the burst of events is over.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form1.form.ScaleWidth() != 382 * 15; }, 5000));
 
     EXPECT_EQ(form1.form.ScaleWidth(), (382 + 200) * 15);
     EXPECT_EQ(form1.form.ScaleHeight(), (366 + 100) * 15);
@@ -140,7 +150,7 @@ TEST_F(QtFormViewTest, ProgramResizeIsTakenAtOnceAndRaisesNoSecondEvent)
     EXPECT_EQ(form1.form.ScaleWidth(), 600 * 15);
     EXPECT_EQ(form1.form.ScaleHeight(), 400 * 15);
     const int settled = events;
-    QTest::qWait(200);
+    QTest::qWait(500);
     EXPECT_EQ(events, settled); // the window's own late reports match the model
     EXPECT_EQ(view.centralWidget()->size(), QSize(600, 400));
     EXPECT_EQ(movieWidget.geometry(), QRect(0, 0, 600, 400));

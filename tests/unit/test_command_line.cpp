@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -23,10 +25,32 @@ TEST(CommandLineTest, ArgumentsAreJoinedBySingleSpacesAndNeverParsed)
     EXPECT_EQ(platform::commandLineText(6, odd), "\"a.mpg\"  lead trail    -style");
 }
 
+// Puts an environment variable back as it was, unset if it was unset.
+class SavedVariable {
+  public:
+    explicit SavedVariable(const char* name) : name_(name)
+    {
+        if (const char* value = std::getenv(name))
+            value_ = value;
+    }
+    ~SavedVariable()
+    {
+        if (value_)
+            setenv(name_, value_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+    SavedVariable(const SavedVariable&) = delete;
+    SavedVariable& operator=(const SavedVariable&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> value_;
+};
+
 TEST(CommandLineTest, WaylandSessionsAskForX11OnlyWhenNothingWasChosen)
 {
-    const char* saved = std::getenv("QT_QPA_PLATFORM");
-    const std::string restore = saved ? saved : "";
+    const SavedVariable platformName("QT_QPA_PLATFORM"), wayland("WAYLAND_DISPLAY"), display("DISPLAY");
 
     unsetenv("QT_QPA_PLATFORM");
     setenv("WAYLAND_DISPLAY", "wayland-0", 1);
@@ -42,9 +66,6 @@ TEST(CommandLineTest, WaylandSessionsAskForX11OnlyWhenNothingWasChosen)
     unsetenv("DISPLAY"); // no XWayland: stay on Wayland
     platform::preferX11OnWayland();
     EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr);
-
-    unsetenv("WAYLAND_DISPLAY");
-    setenv("QT_QPA_PLATFORM", restore.c_str(), 1);
 }
 
 } // namespace

@@ -41,8 +41,9 @@ void whileOpen(platform::QtCommonDialog& cdlg, const std::function<void(QFileDia
         acted = true;
         act(*dialog);
     });
-    // A safety net so that a dialog nobody closes cannot hang the test run.
-    QTimer::singleShot(10000, [] {
+    // A safety net so that a dialog nobody closes cannot hang the test run; long
+    // enough for slow folder listings under the sanitizers.
+    QTimer::singleShot(60000, [] {
         if (QFileDialog* dialog = openDialog())
             dialog->reject();
     });
@@ -61,7 +62,7 @@ Names listed(QFileDialog& dialog, std::size_t expectAtLeast)
     Names names;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 5000) {
+    while (clock.elapsed() < 20000) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
         names.clear();
         const QAbstractItemModel* model = view->model();

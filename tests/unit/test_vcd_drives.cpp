@@ -349,7 +349,7 @@ TEST(DiscTroubleTest, ATakenOutOrUnreadableDiscIsAnErrorWithItsReasonAtOnce)
     EXPECT_THAT(errorOf([&] { files.OpenForInput("H:\\mpegav\\avseq01.dat"); }), HasSubstr("gone is missing"));
 
     // No drive, image or missing device is waited for.
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
 }
 
 } // namespace
