@@ -174,6 +174,45 @@ changed_pixels() {
     awk -v n="$out" 'BEGIN { printf "%d\n", n + 0.5 }'
 }
 
+# wait_slot KEY VALUE: the recent-files slot comes to hold VALUE within 20 s.
+wait_slot() {
+    for _ in $(seq 200); do [ "$(ini_value "$1")" = "$2" ] && return 0; sleep 0.1; done
+    fail "slot $1 holds '$(ini_value "$1")', expected '$2'"
+}
+
+# long_clip FILE SIZE: a 20 s MPEG-1 test picture with a running counter, made once.
+long_clip() {
+    [ -s "$1" ] || ffmpeg -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=$2:rate=25" -t 20 \
+        -c:v mpeg1video -b:v 1000k -f mpeg "$1"
+}
+
+# near A B TOLERANCE
+near() { [ $(($1 - $2)) -le $3 ] && [ $(($2 - $1)) -le $3 ]; }
+
+# check_centred ID SCREEN_W SCREEN_H: the window's frame is centred on the screen, within a pixel.
+check_centred() {
+    local x y w h left right top bottom fw fh fx fy
+    read -r x y w h <<<"$(geometry "$1")"
+    read -r left right top bottom <<<"$(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,/ /g')"
+    fw=$((w + left + right)) fh=$((h + top + bottom)) fx=$((x - left)) fy=$((y - top))
+    echo "client ${w}x$h at $x,$y; frame ${fw}x$fh at $fx,$fy"
+    near $((2 * fx + fw)) "$2" 2 || fail "frame ${fw} wide at x=$fx is not centred"
+    near $((2 * fy + fh)) "$3" 2 || fail "frame ${fh} high at y=$fy is not centred"
+}
+
+# check_playing ID: the picture below the menu bar changes from one moment to the next.
+check_playing() {
+    local x y w h changed
+    read -r x y w h <<<"$(geometry "$1")"
+    import -window root -crop "${w}x200+$x+$((y + 40))" "$WORK/picture-a.png"
+    sleep 1.5
+    import -window root -crop "${w}x200+$x+$((y + 40))" "$WORK/picture-b.png"
+    not_black "$WORK/picture-a.png"
+    changed=$(changed_pixels "$WORK/picture-a.png" "$WORK/picture-b.png")
+    echo "pixels changed: $changed"
+    [ "$changed" -gt 100 ] || fail "the picture did not change: the file is not playing"
+}
+
 # make_media: the shared test clips, made once under the work root.
 make_media() {
     MEDIA=$WORK_ROOT/media
