@@ -5,13 +5,13 @@ set -euo pipefail
 
 build_pkgs=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
   libmpv-dev libcdio-dev libiso9660-dev libxcb1-dev
   libgtest-dev libgmock-dev
 )
 test_pkgs=(
   xvfb xauth xdotool openbox x11-utils imagemagick ffmpeg
-  vcdimager libcdio-utils mpv fonts-dejavu-core libgl1-mesa-dri python3
+  vcdimager libcdio-utils mpv libgl1-mesa-dri python3
 )
 
 want=("${build_pkgs[@]}")
