@@ -10,8 +10,7 @@ start_x 1024x768
 # First run: the clip is recorded.
 start_zelvo "$film"
 wid=$(wait_window "Zadudu Divir Edever")
-for _ in $(seq 200); do [ "$(ini_value 0)" = "$film" ] && break; sleep 0.1; done
-[ "$(ini_value 0)" = "$film" ] || fail "slot 0 holds '$(ini_value 0)' after the first run"
+wait_slot 0 "$film"
 xdotool windowactivate --sync "$wid" 2>/dev/null || true
 xdotool key alt+F4
 for _ in $(seq 300); do kill -0 "$ZELVO_PID" 2>/dev/null || break; sleep 0.1; done

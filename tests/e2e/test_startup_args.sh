@@ -10,8 +10,7 @@ start_x 1024x768
 cd "$WORK"
 start_zelvo my film.mpg
 wid=$(wait_window "Zadudu Divir Edever")
-for _ in $(seq 200); do [ "$(ini_value 0)" = "my film.mpg" ] && break; sleep 0.1; done
-[ "$(ini_value 0)" = "my film.mpg" ] || fail "slot 0 holds '$(ini_value 0)', expected 'my film.mpg'"
+wait_slot 0 "my film.mpg"
 sleep 0.5
 read -r x y w h <<<"$(geometry "$wid")"
 [ $((w - 469)) -le 1 ] && [ $((469 - w)) -le 1 ] || fail "client width $w, expected 469"

@@ -10,8 +10,7 @@ start_x 1024x768
 start_zelvo "$film"
 wid=$(wait_window "Zadudu Divir Edever")
 
-for _ in $(seq 200); do [ "$(ini_value 0)" = "$film" ] && break; sleep 0.1; done
-[ "$(ini_value 0)" = "$film" ] || fail "slot 0 holds '$(ini_value 0)', expected '$film'"
+wait_slot 0 "$film"
 for key in 1 2 3 4; do
     [ -z "$(ini_value $key)" ] || fail "slot $key holds '$(ini_value $key)'"
 done

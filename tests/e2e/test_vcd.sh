@@ -59,16 +59,8 @@ sys.exit(1)
 PY
 }
 
-# ini_is KEY VALUE: waits up to 15 s for a recent-files entry. The file writes
-# a backslash twice.
-ini_is() {
-    local want=${2//\\/\\\\}
-    for _ in $(seq 150); do
-        [ "$(ini_value "$1")" = "$want" ] && return 0
-        sleep 0.1
-    done
-    fail "recent file $1 is '$(ini_value "$1")', expected '$2'"
-}
+# ini_is KEY VALUE: waits for a recent-files entry. The file writes a backslash twice.
+ini_is() { wait_slot "$1" "${2//\\/\\\\}"; }
 
 start_x 1024x768
 # A clip on the command line shows the control, and Play Video CD leaves it
