@@ -8,11 +8,11 @@
 // on screen. With --play it quits after SECONDS of playback, with
 // --first-frame-only as soon as the first picture is shown; otherwise it runs
 // until its window is closed.
-#include "media/MpvControl.h"
-#include "platform/MediaPaths.h"
-#include "platform/QtSystemMetrics.h"
-#include "platform/forms/RuntimeError.h"
-#include "platform/forms/Twips.h"
+#include "MpvControl.h"
+#include "MediaPaths.h"
+#include "QtSystemMetrics.h"
+#include "RuntimeError.h"
+#include "Twips.h"
 
 #include <QApplication>
 #include <QTimer>

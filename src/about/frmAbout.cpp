@@ -1,6 +1,6 @@
-#include "about/frmAbout.h"
+#include "frmAbout.h"
 
-#include "platform/forms/RuntimeError.h"
+#include "RuntimeError.h"
 
 #include <algorithm>
 #include <array>

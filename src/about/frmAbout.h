@@ -1,16 +1,16 @@
 #pragma once
 
-#include "platform/FileSearch.h"
-#include "platform/MessageBoxes.h"
-#include "platform/ProgramLauncher.h"
-#include "platform/Registry.h"
-#include "platform/forms/Control.h"
-#include "platform/forms/ControlTable.h"
-#include "platform/forms/Dialog.h"
-#include "platform/forms/Dispatcher.h"
-#include "platform/forms/Form.h"
-#include "platform/forms/FormLayout.h"
-#include "platform/forms/Picture.h"
+#include "FileSearch.h"
+#include "MessageBoxes.h"
+#include "ProgramLauncher.h"
+#include "Registry.h"
+#include "Control.h"
+#include "ControlTable.h"
+#include "Dialog.h"
+#include "Dispatcher.h"
+#include "Form.h"
+#include "FormLayout.h"
+#include "Picture.h"
 
 #include <functional>
 #include <span>

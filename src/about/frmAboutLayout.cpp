@@ -1,5 +1,5 @@
 // The About dialog's stored layout.
-#include "about/frmAbout.h"
+#include "frmAbout.h"
 
 #include <array>
 

@@ -1,11 +1,11 @@
-#include "app/AboutBox.h"
+#include "AboutBox.h"
 
-#include "about/frmAbout.h"
-#include "platform/LinuxFileSearch.h"
-#include "platform/LinuxProgramLauncher.h"
-#include "platform/LinuxRegistry.h"
-#include "platform/QtMessageBoxes.h"
-#include "platform/forms/QtDialogView.h"
+#include "frmAbout.h"
+#include "LinuxFileSearch.h"
+#include "LinuxProgramLauncher.h"
+#include "LinuxRegistry.h"
+#include "QtMessageBoxes.h"
+#include "QtDialogView.h"
 
 #include <QWidget>
 

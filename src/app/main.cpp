@@ -1,15 +1,15 @@
 // zelvo: a light movie player that fits its window round the movie.
-#include "app/AboutBox.h"
-#include "media/MpvControl.h"
-#include "platform/CommandLine.h"
-#include "platform/IniSettingsStore.h"
-#include "platform/LinuxDrives.h"
-#include "platform/QtCommonDialog.h"
-#include "platform/QtMessageBoxes.h"
-#include "platform/QtSystemMetrics.h"
-#include "platform/X11WindowStacking.h"
-#include "platform/forms/QtFormView.h"
-#include "player/Form1.h"
+#include "AboutBox.h"
+#include "MpvControl.h"
+#include "CommandLine.h"
+#include "IniSettingsStore.h"
+#include "LinuxDrives.h"
+#include "QtCommonDialog.h"
+#include "QtMessageBoxes.h"
+#include "QtSystemMetrics.h"
+#include "X11WindowStacking.h"
+#include "QtFormView.h"
+#include "Form1.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/forms/HostedControl.h"
+#include "HostedControl.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "player/Form1.h"
+#include "Form1.h"
 
 #include <array>
 #include <utility>

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "media/MediaControl.h"
-#include "platform/CommonDialog.h"
-#include "platform/Drives.h"
-#include "platform/FileProbe.h"
-#include "platform/MessageBoxes.h"
-#include "platform/SettingsStore.h"
-#include "platform/SystemMetrics.h"
-#include "platform/WindowStacking.h"
-#include "platform/forms/Dispatcher.h"
-#include "platform/forms/Form.h"
-#include "platform/forms/FormLayout.h"
-#include "platform/forms/MenuBar.h"
+#include "MediaControl.h"
+#include "CommonDialog.h"
+#include "Drives.h"
+#include "FileProbe.h"
+#include "MessageBoxes.h"
+#include "SettingsStore.h"
+#include "SystemMetrics.h"
+#include "WindowStacking.h"
+#include "Dispatcher.h"
+#include "Form.h"
+#include "FormLayout.h"
+#include "MenuBar.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 // The Setting menu's display options: position unit, display colours, always on top.
 // The menu items themselves are the only record of the two toggles.
-#include "player/Form1.h"
+#include "Form1.h"
 
 namespace player {
 

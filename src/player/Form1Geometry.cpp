@@ -1,7 +1,7 @@
 // Keeps the movie centred in the window and the window fitted round the movie.
-#include "player/Form1.h"
+#include "Form1.h"
 
-#include "platform/forms/RuntimeError.h"
+#include "RuntimeError.h"
 
 namespace player {
 

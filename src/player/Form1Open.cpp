@@ -1,5 +1,5 @@
 // Start-up, opening a file and the recent-files list.
-#include "player/Form1.h"
+#include "Form1.h"
 
 #include <array>
 #include <string_view>

@@ -1,5 +1,5 @@
 // Video CD playback and track keys.
-#include "player/Form1.h"
+#include "Form1.h"
 
 namespace player {
 

@@ -1,7 +1,7 @@
 // Always-on-top through the window manager, on a private X server with openbox:
 // the window gains and loses the above state and stays where it was, and the
 // request is refused where it cannot be honoured.
-#include "platform/X11WindowStacking.h"
+#include "X11WindowStacking.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 
 // Shared by the tests of the real media control: the test clips, a wait that
 // keeps the event loop running, and stand-ins for the path resolver.
-#include "platform/MediaPaths.h"
-#include "platform/forms/RuntimeError.h"
+#include "MediaPaths.h"
+#include "RuntimeError.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -35,7 +35,7 @@ inline const std::filesystem::path& testMedia()
             media && *media ? std::filesystem::path(media)
                             : std::filesystem::temp_directory_path() / ("zelvo-test-media-" + std::to_string(getuid()));
         std::filesystem::create_directories(out.parent_path());
-        const auto script = std::filesystem::path(__FILE__).parent_path().parent_path() / "media" / "make_media.sh";
+        const auto script = std::filesystem::path(ZELVO_TEST_SCRIPTS) / "make_media.sh";
         const std::string command =
             "flock '" + out.string() + ".lock' bash '" + script.string() + "' '" + out.string() + "'";
         if (std::system(command.c_str()) != 0)

@@ -3,8 +3,8 @@
 #include "support/FakeMediaControl.h"
 #include "support/Fakes.h"
 
-#include "platform/forms/QtFormView.h"
-#include "player/Form1.h"
+#include "QtFormView.h"
+#include "Form1.h"
 
 #include <QAction>
 #include <QMenuBar>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "media/MediaControl.h"
-#include "platform/forms/RuntimeError.h"
-#include "platform/forms/Twips.h"
+#include "MediaControl.h"
+#include "RuntimeError.h"
+#include "Twips.h"
 
 #include <map>
 #include <set>

@@ -1,15 +1,15 @@
 #pragma once
 
 // Stand-ins for the operating-system services, recording what they were asked.
-#include "platform/CommonDialog.h"
-#include "platform/Drives.h"
-#include "platform/FileProbe.h"
-#include "platform/MessageBoxes.h"
-#include "platform/SettingsStore.h"
-#include "platform/SystemMetrics.h"
-#include "platform/WindowStacking.h"
-#include "platform/forms/RuntimeError.h"
-#include "player/Form1.h"
+#include "CommonDialog.h"
+#include "Drives.h"
+#include "FileProbe.h"
+#include "MessageBoxes.h"
+#include "SettingsStore.h"
+#include "SystemMetrics.h"
+#include "WindowStacking.h"
+#include "RuntimeError.h"
+#include "Form1.h"
 
 #include <cstdint>
 #include <functional>

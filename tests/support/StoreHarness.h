@@ -4,9 +4,9 @@
 #include "support/Fakes.h"
 #include "support/TempConfigHome.h"
 
-#include "platform/IniSettingsStore.h"
-#include "platform/forms/HeadlessFormView.h"
-#include "player/Form1.h"
+#include "IniSettingsStore.h"
+#include "HeadlessFormView.h"
+#include "Form1.h"
 
 #include <functional>
 #include <memory>

@@ -20,7 +20,7 @@ inline const std::filesystem::path& vcdDiscs()
         const std::filesystem::path out =
             media && *media ? std::filesystem::path(media) / "vcd"
                             : std::filesystem::temp_directory_path() / ("zelvo-test-vcd-" + std::to_string(getuid()));
-        const auto script = std::filesystem::path(__FILE__).parent_path().parent_path() / "media" / "make_vcd.sh";
+        const auto script = std::filesystem::path(ZELVO_TEST_SCRIPTS) / "make_vcd.sh";
         const std::string command = "bash '" + script.string() + "' '" + out.string() + "'";
         if (std::system(command.c_str()) != 0)
             ADD_FAILURE() << "could not make the Video CD test discs: " << command;

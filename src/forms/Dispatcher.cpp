@@ -1,0 +1,31 @@
+#include "Dispatcher.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace forms {
+
+bool Dispatcher::run(const std::function<void()>& handler) noexcept
+{
+    if (!handler)
+        return true;
+    std::string message;
+    try {
+        handler();
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "Unexpected error";
+    }
+    try {
+        boxes_.MsgBox(message);
+    } catch (...) {
+        // The box itself failed; stderr is all that is left, and the program goes on.
+        std::fprintf(stderr, "zelvo: %s\n", message.c_str());
+    }
+    return false;
+}
+
+} // namespace forms

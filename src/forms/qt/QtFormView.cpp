@@ -1,0 +1,220 @@
+#include "QtFormView.h"
+
+#include "QtGeometry.h"
+
+#include "X11.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWindow>
+
+#include <cmath>
+
+namespace forms {
+
+using qt::toPixels;
+using qt::toTwips;
+
+namespace {
+
+void follow(QAction& action, const MenuItem& item)
+{
+    action.setText(QString::fromStdString(item.Caption()));
+    action.setEnabled(item.Enabled());
+    action.setVisible(item.Visible());
+    // Only a checked item shows a mark, and Qt must never toggle it on its own.
+    action.setCheckable(item.Checked());
+    action.setChecked(item.Checked());
+}
+
+} // namespace
+
+int keyAsciiFor(const QKeyEvent& event)
+{
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Tab:
+        return 9;
+    default:
+        break;
+    }
+    const QString text = event.text();
+    if (text.size() == 1 && text.at(0).unicode() >= 32 && text.at(0).unicode() < 0x8000)
+        return text.at(0).unicode();
+    return 0;
+}
+
+QtFormView::QtFormView(Form& form, MenuBar& menus) : form_(form), client_(new QWidget(this))
+{
+    setWindowTitle(QString::fromStdString(form.Caption()));
+    client_->setObjectName("client");
+    setCentralWidget(client_);
+    for (MenuItem* item : menus.topLevel())
+        addMenu(*item, nullptr);
+    settle_.setSingleShot(true);
+    settle_.setInterval(60);
+    connect(&settle_, &QTimer::timeout, this, &QtFormView::reportGeometry);
+
+    // Centring needs the frame's size before the window manager has framed the
+    // window (a file may open first), so ask it now.
+    if (auto extents = platform::x11::probeFrameExtents(platform::x11::appConnection(), std::chrono::milliseconds(250)))
+        announcedFrame_ = QSize(extents->left + extents->right, extents->top + extents->bottom);
+}
+
+QtFormView::~QtFormView()
+{
+    // The hosted widgets belong to whoever made them, not to this window.
+    for (auto [control, widget] : hosted_) {
+        control->extenderChanged = nullptr;
+        widget->setParent(nullptr);
+    }
+}
+
+void QtFormView::addMenu(MenuItem& item, QMenu* parentMenu)
+{
+    QAction* action = nullptr;
+    if (!item.Children().empty()) {
+        QMenu* menu = parentMenu ? parentMenu->addMenu(QString()) : menuBar()->addMenu(QString());
+        menu->setObjectName(QString::fromStdString(item.Name()));
+        action = menu->menuAction();
+        for (MenuItem* child : item.Children())
+            addMenu(*child, menu);
+    } else {
+        action = parentMenu ? parentMenu->addAction(QString()) : menuBar()->addAction(QString());
+        if (!item.Shortcut().empty())
+            action->setShortcut(
+                QKeySequence::fromString(QString::fromStdString(item.Shortcut()), QKeySequence::PortableText));
+        connect(action, &QAction::triggered, this, [this, &item, action] {
+            form_.dispatcher().run(item.Click);
+            follow(*action, item);
+        });
+    }
+    action->setObjectName(
+        QString::fromStdString(item.Index() >= 0 ? item.Name() + "_" + std::to_string(item.Index()) : item.Name()));
+    follow(*action, item);
+    item.changed = [action](const MenuItem& changed) { follow(*action, changed); };
+}
+
+void QtFormView::host(HostedControl& control, QWidget& widget)
+{
+    widget.setParent(client_);
+    hosted_.emplace_back(&control, &widget);
+    auto place = [this, &control, &widget] {
+        widget.setGeometry(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
+                           toPixels(control.Height()));
+        const bool wasVisible = widget.isVisible();
+        widget.setVisible(control.Visible());
+        // A control that comes into view takes the keys, as the window's only focusable child.
+        if (control.Visible() && !wasVisible && widget.focusPolicy() != Qt::NoFocus)
+            widget.setFocus();
+    };
+    control.extenderChanged = place;
+    place();
+}
+
+QSize QtFormView::decorations() const
+{
+    return qt::decorations(*this, announcedFrame_);
+}
+
+int QtFormView::menuBarHeight(int windowWidth) const
+{
+    const int h = menuBar()->heightForWidth(windowWidth);
+    return h > 0 ? h : menuBar()->sizeHint().height();
+}
+
+TwipsSize QtFormView::outerSize() const
+{
+    const QSize outer = size() + decorations();
+    return {toTwips(outer.width()), toTwips(outer.height())};
+}
+
+TwipsSize QtFormView::resizeOuter(TwipsSize requested)
+{
+    const QSize deco = decorations();
+    QSize target(toPixels(requested.width) - deco.width(), toPixels(requested.height) - deco.height());
+    target = target.expandedTo(minimumSizeHint()).expandedTo(minimumSize()).boundedTo(maximumSize());
+    target = target.expandedTo(QSize(1, 1));
+    if (target != size())
+        resize(target);
+    return outerSize();
+}
+
+void QtFormView::moveOuter(TwipsPoint topLeft)
+{
+    // move() places the frame of a top-level window, decorations included.
+    move(toPixels(topLeft.x), toPixels(topLeft.y));
+}
+
+TwipsSize QtFormView::frameAllowance() const
+{
+    const QSize deco = decorations();
+    return {toTwips(deco.width()), toTwips(deco.height() + menuBarHeight(width()))};
+}
+
+void QtFormView::setWindowState(WindowState state)
+{
+    qt::showInState(*this, state);
+}
+
+std::uintptr_t QtFormView::nativeHandle() const
+{
+    return static_cast<std::uintptr_t>(winId());
+}
+
+void QtFormView::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    settle_.start();
+}
+
+void QtFormView::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    settle_.start();
+}
+
+void QtFormView::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // The new size follows the new state; both are reported together once settled.
+    if (event->type() == QEvent::WindowStateChange)
+        settle_.start();
+}
+
+void QtFormView::keyPressEvent(QKeyEvent* event)
+{
+    const int code = keyAsciiFor(*event);
+    if (code == 0) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    form_.viewKeyPress(static_cast<std::int16_t>(code));
+}
+
+void QtFormView::reportGeometry()
+{
+    const QPoint topLeft = frameGeometry().topLeft();
+    const TwipsPoint position{toTwips(topLeft.x()), toTwips(topLeft.y())};
+    // The model keeps the exact twips it set; only a real move by someone else replaces them.
+    if (toPixels(form_.Left()) != topLeft.x() || toPixels(form_.Top()) != topLeft.y())
+        form_.viewMoved(position);
+    const Qt::WindowStates states = windowState();
+    // Full screen is no normal state either: the program must not size or move it.
+    const WindowState state = states & Qt::WindowMinimized                            ? WindowState::Minimized
+                              : states & (Qt::WindowMaximized | Qt::WindowFullScreen) ? WindowState::Maximized
+                                                                                      : WindowState::Normal;
+    form_.viewChanged(state, outerSize());
+}
+
+} // namespace forms

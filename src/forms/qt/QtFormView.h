@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Form.h"
+#include "FormView.h"
+#include "HostedControl.h"
+#include "MenuBar.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <utility>
+#include <vector>
+
+class QAction;
+class QMenu;
+
+namespace forms {
+
+// The player window on screen: a QMainWindow with the form's menu bar and a
+// client area that hosts the controls. It follows the model and reports what
+// the user and the window manager do back to it.
+class QtFormView : public QMainWindow, public FormView {
+    Q_OBJECT
+  public:
+    QtFormView(Form& form, MenuBar& menus);
+    ~QtFormView() override;
+
+    // Hosts a control's widget in the client area, placed by its extender.
+    void host(HostedControl& control, QWidget& widget);
+
+    TwipsSize resizeOuter(TwipsSize requested) override;
+    void moveOuter(TwipsPoint topLeft) override;
+    TwipsSize frameAllowance() const override;
+    void setWindowState(WindowState state) override;
+    std::uintptr_t nativeHandle() const override;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void addMenu(MenuItem& item, QMenu* parentMenu);
+    QSize decorations() const;
+    int menuBarHeight(int windowWidth) const;
+    TwipsSize outerSize() const;
+    void reportGeometry();
+
+    Form& form_;
+    QWidget* client_;
+    // The frame the window manager announced before the window was shown;
+    // the real one replaces it once the window is framed.
+    QSize announcedFrame_;
+    // Size reports from the window system come in bursts and may be stale;
+    // they are settled once the burst is over.
+    QTimer settle_;
+    std::vector<std::pair<HostedControl*, QWidget*>> hosted_;
+};
+
+// The character code of a typed key as the player's key handlers see it
+// (letters as typed, Enter 13, Backspace 8, Esc 27); 0 for keys that type nothing.
+int keyAsciiFor(const QKeyEvent& event);
+
+} // namespace forms

@@ -1,0 +1,150 @@
+#include "TransportBar.h"
+
+#include "PositionText.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace media {
+
+namespace {
+
+// The seek bar counts milliseconds.
+constexpr double StepsPerSecond = 1000.0;
+
+// A seek bar that jumps to where it is clicked, as media players' do, instead
+// of creeping towards it a page at a time.
+class SeekSlider : public QSlider {
+  public:
+    using QSlider::QSlider;
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && maximum() > minimum()) {
+            QStyleOptionSlider option;
+            initStyleOption(&option);
+            const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+            const QPoint at = event->position().toPoint();
+            if (!handle.contains(at)) {
+                const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+                const int span = groove.width() - handle.width();
+                const int x = at.x() - groove.x() - handle.width() / 2;
+                // The handle is now under the pointer: the press below takes hold of it.
+                setSliderPosition(QStyle::sliderValueFromPosition(minimum(), maximum(), x, span));
+            }
+        }
+        QSlider::mousePressEvent(event);
+    }
+};
+
+} // namespace
+
+TransportBar::TransportBar(QWidget* parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAutoFillBackground(true);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 1, 4, 1);
+    layout->setSpacing(2);
+
+    play_ = addButton(QStringLiteral("play"), QStyle::SP_MediaPlay, tr("Play"));
+    pause_ = addButton(QStringLiteral("pause"), QStyle::SP_MediaPause, tr("Pause"));
+    stop_ = addButton(QStringLiteral("stop"), QStyle::SP_MediaStop, tr("Stop"));
+    connect(play_, &QToolButton::clicked, this, &TransportBar::playClicked);
+    connect(pause_, &QToolButton::clicked, this, &TransportBar::pauseClicked);
+    connect(stop_, &QToolButton::clicked, this, &TransportBar::stopClicked);
+
+    seek_ = new SeekSlider(Qt::Horizontal, this);
+    seek_->setObjectName(QStringLiteral("seek"));
+    seek_->setFocusPolicy(Qt::NoFocus);
+    seek_->setMinimumWidth(16);
+    seek_->setRange(0, 0);
+    seek_->setSingleStep(static_cast<int>(StepsPerSecond));
+    seek_->setPageStep(static_cast<int>(10 * StepsPerSecond));
+    layout->addWidget(seek_, 1);
+    connect(seek_, &QSlider::sliderMoved, this,
+            [this](int value) { emit seekRequested(value / StepsPerSecond, false); });
+    connect(seek_, &QSlider::sliderReleased, this,
+            [this] { emit seekRequested(seek_->value() / StepsPerSecond, true); });
+    // The mouse wheel steps the handle: seek there too.
+    connect(seek_, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
+            emit seekRequested(seek_->sliderPosition() / StepsPerSecond, true);
+    });
+
+    duration_ = new QLabel(this);
+    duration_->setObjectName(QStringLiteral("duration"));
+    duration_->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(duration_);
+
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setFixedHeight(sizeHint().height());
+    setDuration(std::nullopt);
+    setMediaReady(false);
+}
+
+QToolButton* TransportBar::addButton(const QString& name, int standardIcon, const QString& tip)
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(standardIcon)));
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    layout()->addWidget(button);
+    return button;
+}
+
+void TransportBar::setMediaReady(bool ready)
+{
+    ready_ = ready;
+    showState();
+}
+
+void TransportBar::setPaused(bool paused)
+{
+    paused_ = paused;
+    showState();
+}
+
+void TransportBar::showState()
+{
+    // The button that would change nothing is the one greyed out.
+    play_->setEnabled(ready_ && paused_);
+    pause_->setEnabled(ready_ && !paused_);
+    stop_->setEnabled(ready_);
+    seek_->setEnabled(ready_);
+}
+
+void TransportBar::setDuration(std::optional<double> seconds)
+{
+    duration_->setText(durationText(seconds));
+    seek_->setRange(0, seconds && *seconds > 0 ? static_cast<int>(std::lround(*seconds * StepsPerSecond)) : 0);
+}
+
+void TransportBar::setPosition(double seconds)
+{
+    // The user's hand on the handle wins over playback.
+    if (seek_->isSliderDown())
+        return;
+    const int value = static_cast<int>(std::lround(seconds * StepsPerSecond));
+    // Moved only when the handle would move by a pixel: repainting the bar for
+    // every frame costs more than the picture's own drawing saves.
+    const int perPixel = (seek_->maximum() - seek_->minimum()) / std::max(1, seek_->width());
+    if (std::abs(value - seek_->value()) <= perPixel && value != seek_->minimum() && value != seek_->maximum())
+        return;
+    const QSignalBlocker quiet(seek_);
+    seek_->setValue(value);
+}
+
+} // namespace media
