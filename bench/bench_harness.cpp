@@ -8,8 +8,8 @@
 // on screen. With --play it quits after SECONDS of playback, with
 // --first-frame-only as soon as the first picture is shown; otherwise it runs
 // until its window is closed.
-#include "MpvControl.h"
 #include "MediaPaths.h"
+#include "MpvControl.h"
 #include "QtSystemMetrics.h"
 #include "RuntimeError.h"
 #include "Twips.h"

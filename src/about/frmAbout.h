@@ -1,16 +1,16 @@
 #pragma once
 
-#include "FileSearch.h"
-#include "MessageBoxes.h"
-#include "ProgramLauncher.h"
-#include "Registry.h"
 #include "Control.h"
 #include "ControlTable.h"
 #include "Dialog.h"
 #include "Dispatcher.h"
+#include "FileSearch.h"
 #include "Form.h"
 #include "FormLayout.h"
+#include "MessageBoxes.h"
 #include "Picture.h"
+#include "ProgramLauncher.h"
+#include "Registry.h"
 
 #include <functional>
 #include <span>

@@ -1,11 +1,11 @@
 #include "AboutBox.h"
 
-#include "frmAbout.h"
 #include "LinuxFileSearch.h"
 #include "LinuxProgramLauncher.h"
 #include "LinuxRegistry.h"
-#include "QtMessageBoxes.h"
 #include "QtDialogView.h"
+#include "QtMessageBoxes.h"
+#include "frmAbout.h"
 
 #include <QWidget>
 

@@ -1,15 +1,15 @@
 // zelvo: a light movie player that fits its window round the movie.
 #include "AboutBox.h"
-#include "MpvControl.h"
 #include "CommandLine.h"
+#include "Form1.h"
 #include "IniSettingsStore.h"
 #include "LinuxDrives.h"
+#include "MpvControl.h"
 #include "QtCommonDialog.h"
+#include "QtFormView.h"
 #include "QtMessageBoxes.h"
 #include "QtSystemMetrics.h"
 #include "X11WindowStacking.h"
-#include "QtFormView.h"
-#include "Form1.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "MediaControl.h"
 #include "CommonDialog.h"
+#include "Dispatcher.h"
 #include "Drives.h"
 #include "FileProbe.h"
+#include "Form.h"
+#include "FormLayout.h"
+#include "MediaControl.h"
+#include "MenuBar.h"
 #include "MessageBoxes.h"
 #include "SettingsStore.h"
 #include "SystemMetrics.h"
 #include "WindowStacking.h"
-#include "Dispatcher.h"
-#include "Form.h"
-#include "FormLayout.h"
-#include "MenuBar.h"
 
 #include <cstdint>
 #include <functional>

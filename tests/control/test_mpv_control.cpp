@@ -1,9 +1,9 @@
 // The real media control over libmpv, on clips made with ffmpeg at test time.
 #include "test_mpv_media.h"
 
-#include "support/Fakes.h"
 #include "MpvControl.h"
 #include "PositionText.h"
+#include "support/Fakes.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 // Media without a path of its own reaches mpv through the control's stream protocol.
 #include "test_mpv_media.h"
 
-#include "support/Fakes.h"
 #include "MpvControl.h"
+#include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "support/FakeMediaControl.h"
 #include "support/Fakes.h"
 
-#include "QtFormView.h"
 #include "Form1.h"
+#include "QtFormView.h"
 
 #include <QAction>
 #include <QMenuBar>

@@ -3,11 +3,11 @@
 // length and frame count of the stream that was put on the disc.
 #include "test_mpv_media.h"
 
-#include "support/Fakes.h"
-#include "support/VcdDiscs.h"
-#include "MpvControl.h"
 #include "DriveMap.h"
 #include "LinuxMediaPaths.h"
+#include "MpvControl.h"
+#include "support/Fakes.h"
+#include "support/VcdDiscs.h"
 
 #include <gtest/gtest.h>
 

@@ -4,12 +4,12 @@
 #include "CommonDialog.h"
 #include "Drives.h"
 #include "FileProbe.h"
+#include "Form1.h"
 #include "MessageBoxes.h"
+#include "RuntimeError.h"
 #include "SettingsStore.h"
 #include "SystemMetrics.h"
 #include "WindowStacking.h"
-#include "RuntimeError.h"
-#include "Form1.h"
 
 #include <cstdint>
 #include <functional>

@@ -3,8 +3,8 @@
 #include "support/FakeMediaControl.h"
 #include "support/Fakes.h"
 
-#include "HeadlessFormView.h"
 #include "Form1.h"
+#include "HeadlessFormView.h"
 
 #include <memory>
 #include <string>

@@ -4,9 +4,9 @@
 #include "support/Fakes.h"
 #include "support/TempConfigHome.h"
 
-#include "IniSettingsStore.h"
-#include "HeadlessFormView.h"
 #include "Form1.h"
+#include "HeadlessFormView.h"
+#include "IniSettingsStore.h"
 
 #include <functional>
 #include <memory>

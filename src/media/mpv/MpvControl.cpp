@@ -3,12 +3,12 @@
 #include "GlVideoSurface.h"
 #include "PositionDisplay.h"
 #include "PositionText.h"
-#include "SoftwareVideoSurface.h"
-#include "TransportBar.h"
-#include "VideoArea.h"
 #include "QtFormView.h"
 #include "RuntimeError.h"
+#include "SoftwareVideoSurface.h"
+#include "TransportBar.h"
 #include "Twips.h"
+#include "VideoArea.h"
 
 #include <QKeyEvent>
 #include <QVBoxLayout>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "MediaControl.h"
+#include "MediaPaths.h"
 #include "StreamProtocol.h"
 #include "SurfaceChoice.h"
-#include "MediaPaths.h"
 #include "SystemMetrics.h"
 
 #include <QSize>

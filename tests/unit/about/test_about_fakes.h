@@ -1,13 +1,13 @@
 #pragma once
 
 // Stand-ins for the services of the About dialog, recording what they were asked.
-#include "frmAbout.h"
 #include "FileSearch.h"
+#include "Picture.h"
 #include "ProgramLauncher.h"
 #include "Registry.h"
 #include "RegistryFile.h"
-#include "Picture.h"
 #include "RuntimeError.h"
+#include "frmAbout.h"
 #include "support/Fakes.h"
 
 #include <QColor>

@@ -1,7 +1,7 @@
 // The Open dialog of the common-dialog component, on Qt's offscreen platform:
 // its filters, which files it lists, what a choice and a cancel give.
-#include "QtCommonDialog.h"
 #include "Form1.h"
+#include "QtCommonDialog.h"
 
 #include <gtest/gtest.h>
 
