@@ -36,7 +36,7 @@ namespace {
 
 // Asynchronous replies carry the generation of the media they were asked for,
 // so that an answer about a file already replaced is recognised and dropped.
-enum class Reply : std::uint64_t { Ignored = 0, Load = 1, Picture = 2 };
+enum class Reply : std::uint64_t { Ignored = 0, Load = 1, Picture = 2, SeekLanded = 3 };
 
 std::uint64_t tag(std::uint64_t generation, Reply reply)
 {
@@ -290,7 +290,6 @@ void MpvControl::MediaFile(const std::string& path)
     atEnd_ = false;
     stopped_ = false;
     seeking_ = false;
-    announceSeek_ = false;
     bar_->setMediaReady(false);
     bar_->setDuration(std::nullopt);
     bar_->setPosition(0);
@@ -444,9 +443,11 @@ void MpvControl::handle(const mpv_event& event)
         seeking_ = true;
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
+        // Where a seek landed is asked once, not read from every frame's position.
         if (seeking_) {
             seeking_ = false;
-            announceSeek_ = true;
+            mpv_get_property_async(mpv_.get(), tag(media_.generation, Reply::SeekLanded), "time-pos",
+                                   MPV_FORMAT_DOUBLE);
         }
         // The first frame is decoded, so the picture's size is final (or there is none).
         if (playingEntry_ == media_.entry && media_.stage == Stage::Loaded && !media_.sizeAsked) {
@@ -456,6 +457,13 @@ void MpvControl::handle(const mpv_event& event)
         }
         break;
     case MPV_EVENT_GET_PROPERTY_REPLY:
+        if (replyOf(event.reply_userdata) == Reply::SeekLanded &&
+            generationOf(event.reply_userdata) == media_.generation && event.error >= 0) {
+            const auto& property = *static_cast<const mpv_event_property*>(event.data);
+            if (property.format == MPV_FORMAT_DOUBLE)
+                emit seeked(*static_cast<const double*>(property.data));
+            break;
+        }
         if (replyOf(event.reply_userdata) == Reply::Picture &&
             generationOf(event.reply_userdata) == media_.generation && media_.stage == Stage::Loaded) {
             const auto& property = *static_cast<const mpv_event_property*>(event.data);
@@ -493,10 +501,6 @@ void MpvControl::handle(const mpv_event& event)
             position_ = number().value_or(0);
             showPosition();
             bar_->setPosition(position_);
-            if (announceSeek_) {
-                announceSeek_ = false;
-                emit seeked(position_);
-            }
         } else if (name == "duration") {
             duration_ = number();
             bar_->setDuration(duration_);

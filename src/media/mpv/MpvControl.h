@@ -143,9 +143,8 @@ class MpvControl : public QWidget, public MediaControl {
     bool paused_ = true;
     bool atEnd_ = false;
     bool stopped_ = false;
-    // A seek was started; the position that follows its landing is announced.
+    // A seek was started; where it lands is announced.
     bool seeking_ = false;
-    bool announceSeek_ = false;
     double volume_ = 100;
 
     std::int32_t unit_ = 0;
