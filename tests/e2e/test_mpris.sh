@@ -33,8 +33,14 @@ expect_eq status Playing pc status
 dbus-monitor --session "type='signal',interface='org.mpris.MediaPlayer2.Player',member='Seeked'" \
     >"$WORK/seeked.log" 2>&1 &
 _pids+=($!)
+dbus-monitor --session "type='signal',interface='org.freedesktop.DBus.Properties',member='PropertiesChanged'" \
+    >"$WORK/changes.log" 2>&1 &
+_pids+=($!)
+sleep 0.5
 pc play-pause
 expect_eq "status after play-pause" Paused pc status
+# Widgets that only listen learn it too.
+wait_for 10 grep -q 'string "Paused"' "$WORK/changes.log" || fail "no PropertiesChanged for the pause"
 pc play-pause
 expect_eq "status after a second play-pause" Playing pc status
 pc pause
