@@ -1,23 +1,31 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing zelvo need from Debian's archive.
+# Installs what building, running and testing zelvo need from Debian's archive:
+# install-deps.sh [--with-tests] [--with-package].
 # Idempotent: prints nothing and touches nothing when every package is there.
 set -euo pipefail
 
 build_pkgs=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
-  libmpv-dev libcdio-dev libiso9660-dev libxcb1-dev
+  libmpv-dev libcdio-dev libiso9660-dev libxcb1-dev libxcb-screensaver0-dev
   libgtest-dev libgmock-dev
 )
 test_pkgs=(
   xvfb xauth xdotool openbox x11-utils imagemagick ffmpeg
   vcdimager libcdio-utils mpv libgl1-mesa-dri python3
+  dbus-daemon dbus-bin playerctl libglib2.0-bin suckless-tools x11-xserver-utils
+)
+package_pkgs=(
+  dpkg-dev file lintian appstream desktop-file-utils
 )
 
 want=("${build_pkgs[@]}")
-if [ "${1:-}" = "--with-tests" ]; then
-  want+=("${test_pkgs[@]}")
-fi
+for option in "$@"; do
+  case $option in
+    --with-tests) want+=("${test_pkgs[@]}") ;;
+    --with-package) want+=("${package_pkgs[@]}") ;;
+  esac
+done
 
 missing=()
 for p in "${want[@]}"; do

@@ -4,7 +4,10 @@
 #include "Form1.h"
 #include "IniSettingsStore.h"
 #include "LinuxDrives.h"
+#include "LinuxScreenSaver.h"
+#include "MprisService.h"
 #include "MpvControl.h"
+#include "PlayerRemote.h"
 #include "QtCommonDialog.h"
 #include "QtFormView.h"
 #include "QtMessageBoxes.h"
@@ -12,6 +15,7 @@
 #include "X11WindowStacking.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QIcon>
 
 #include <clocale>
@@ -24,6 +28,7 @@ int main(int argc, char** argv)
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("zelvo");
+    QApplication::setApplicationVersion(ZELVO_VERSION);
     QGuiApplication::setDesktopFileName("zelvo");
     // Every size of the icon, so that title bars and task lists show a sharp one.
     QIcon icon;
@@ -42,7 +47,12 @@ int main(int argc, char** argv)
     platform::LinuxFileProbe files;
     platform::LinuxMediaPaths paths;
 
+    // No session bus (a bare X session): the player runs as ever, quietly, without one.
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    // Outlives the control, whose state it follows, and lets go of the screen at exit.
+    platform::LinuxScreenSaver screenSaver(bus);
     media::MpvControl control(metrics, paths);
+    app::keepScreenOnWhilePlaying(control, screenSaver);
     forms::QtFormView* window = nullptr;
     player::Form1 form1(control, {metrics, stacking, cdlg1, boxes, settings, drives, files,
                                   [&window] {
@@ -56,6 +66,11 @@ int main(int argc, char** argv)
     view.setWindowIcon(icon);
     view.host(control, control);
     form1.form.attach(view);
+
+    app::PlayerRemote remote(control, form1, view);
+    platform::MprisService mpris(remote, {QStringLiteral("zelvo"), QStringLiteral("zelvo"),
+                                          QString(ZELVO_MIME_TYPES).split(',', Qt::SkipEmptyParts)});
+    mpris.start(bus);
 
     form1.form.load();
     view.show();

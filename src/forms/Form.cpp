@@ -113,6 +113,14 @@ void Form::viewChanged(forms::WindowState state, TwipsSize outer)
     });
 }
 
+void Form::viewFileDropped(const std::string& path)
+{
+    dispatcher_.run([&] {
+        if (FileDrop)
+            FileDrop(path);
+    });
+}
+
 void Form::viewKeyPress(std::int16_t code)
 {
     dispatcher_.run([&] {

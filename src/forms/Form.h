@@ -52,6 +52,8 @@ class Form {
     std::function<void()> Load;
     std::function<void()> Resize;
     std::function<void(std::int16_t&)> KeyPress;
+    // A local file dropped on the window; through the dispatcher.
+    std::function<void(const std::string&)> FileDrop;
 
     // Runs the load event once.
     void load();
@@ -63,6 +65,7 @@ class Form {
     // A new state and size together (maximising changes both): one resize event.
     void viewChanged(forms::WindowState state, TwipsSize outer);
     void viewKeyPress(std::int16_t code);
+    void viewFileDropped(const std::string& path);
 
   private:
     FormView& view() const;

@@ -63,6 +63,7 @@ void Form1::wireEvents()
     form.Load = [this] { Form_Load(); };
     form.Resize = [this] { Form_Resize(); };
     form.KeyPress = [this](std::int16_t& key) { Form_KeyPress(key); };
+    form.FileDrop = [this](const std::string& path) { Form_FileDrop(path); };
 
     // The control's notifications are events like any other: through the dispatcher.
     Mov1.OpenComplete = [this] { dispatcher.run([this] { Mov1_OpenComplete(); }); };

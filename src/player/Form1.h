@@ -84,6 +84,8 @@ class Form1 {
     // Start-up and opening.
     void Form_Load();
     void opn_Click();
+    // A file dropped on the window opens as if File, Open had chosen it.
+    void Form_FileDrop(const std::string& path);
     void Mov1_OpenComplete();
 
     // Geometry.
@@ -121,6 +123,7 @@ class Form1 {
     void sizeCommand(std::int32_t movieSize);
     void pickColor(std::int32_t (media::MediaControl::*get)() const, void (media::MediaControl::*put)(std::int32_t));
     void wireEvents();
+    void openChosen(const std::string& chosen);
 
     Form1Services services_;
 };

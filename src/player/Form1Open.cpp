@@ -31,15 +31,28 @@ void Form1::opn_Click()
     // could not be shown, or a file the control refused.
     try {
         cdlg1.ShowOpen();
-        const std::string chosen = cdlg1.FileName();
-        if (chosen == "")
-            return;
-        vcdtrack = 0;
-        Mov1.MediaFile(chosen);
-        Mov1.Visible(true);
+        openChosen(cdlg1.FileName());
     } catch (...) {
         return;
     }
+}
+
+void Form1::Form_FileDrop(const std::string& path)
+{
+    try {
+        openChosen(path);
+    } catch (...) {
+        return;
+    }
+}
+
+void Form1::openChosen(const std::string& chosen)
+{
+    if (chosen == "")
+        return;
+    vcdtrack = 0;
+    Mov1.MediaFile(chosen);
+    Mov1.Visible(true);
 }
 
 void Form1::Mov1_OpenComplete()

@@ -19,6 +19,8 @@ export XDG_CONFIG_HOME=$WORK/config
 export XDG_RUNTIME_DIR=$WORK/runtime
 export HOME=$WORK
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+# No desktop session bus reaches a test; one that needs a bus starts its own (start_bus).
+unset DBUS_SESSION_BUS_ADDRESS
 _pids=()
 
 # Stops what the test started. A sanitizer report in the program's output
@@ -79,6 +81,25 @@ start_x_once() {
     fi
     # It sets that before it has finished taking over the screen.
     sleep 0.5
+}
+
+# start_bus: a private session bus for this test, in DBUS_SESSION_BUS_ADDRESS.
+start_bus() {
+    local afile=$WORK/bus-address
+    rm -f "$afile"
+    dbus-daemon --session --nofork --nopidfile --print-address=9 9>"$afile" >"$WORK/dbus.log" 2>&1 &
+    _pids+=($!)
+    for _ in $(seq 200); do [ -s "$afile" ] && break; sleep 0.05; done
+    [ -s "$afile" ] || fail "the session bus did not start: $(cat "$WORK/dbus.log")"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$afile")
+}
+
+# wait_for SECONDS COMMAND...: runs the command until it succeeds.
+wait_for() {
+    local limit=$1
+    shift
+    for _ in $(seq $((limit * 10))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
 }
 
 # start_zelvo [args...]: starts the program; the output of every run is

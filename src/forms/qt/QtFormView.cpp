@@ -5,9 +5,13 @@
 #include "X11.h"
 
 #include <QAction>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QWindow>
 
 #include <cmath>
@@ -54,8 +58,20 @@ int keyAsciiFor(const QKeyEvent& event)
     return 0;
 }
 
+std::optional<QString> droppedFile(const QMimeData& data)
+{
+    const QList<QUrl> urls = data.urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return std::nullopt;
+    const QString path = urls.first().toLocalFile();
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    return path;
+}
+
 QtFormView::QtFormView(Form& form, MenuBar& menus) : form_(form), client_(new QWidget(this))
 {
+    setAcceptDrops(true);
     setWindowTitle(QString::fromStdString(form.Caption()));
     client_->setObjectName("client");
     setCentralWidget(client_);
@@ -200,6 +216,26 @@ void QtFormView::keyPressEvent(QKeyEvent* event)
         return;
     }
     form_.viewKeyPress(static_cast<std::int16_t>(code));
+}
+
+void QtFormView::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Refused drags keep the no-drop cursor, over the picture too.
+    if (event->mimeData() && droppedFile(*event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void QtFormView::dropEvent(QDropEvent* event)
+{
+    const std::optional<QString> path = event->mimeData() ? droppedFile(*event->mimeData()) : std::nullopt;
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    form_.viewFileDropped(QFile::encodeName(*path).toStdString());
 }
 
 void QtFormView::reportGeometry()

@@ -8,10 +8,12 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
 class QAction;
+class QMimeData;
 class QMenu;
 
 namespace forms {
@@ -39,6 +41,8 @@ class QtFormView : public QMainWindow, public FormView {
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void addMenu(MenuItem& item, QMenu* parentMenu);
@@ -61,5 +65,9 @@ class QtFormView : public QMainWindow, public FormView {
 // The character code of a typed key as the player's key handlers see it
 // (letters as typed, Enter 13, Backspace 8, Esc 27); 0 for keys that type nothing.
 int keyAsciiFor(const QKeyEvent& event);
+
+// The local file that a drop brings: the first of several; none for a web
+// address, text or a folder.
+std::optional<QString> droppedFile(const QMimeData& data);
 
 } // namespace forms

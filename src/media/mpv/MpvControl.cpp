@@ -15,6 +15,7 @@
 
 #include <mpv/client.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <clocale>
@@ -35,7 +36,7 @@ namespace {
 
 // Asynchronous replies carry the generation of the media they were asked for,
 // so that an answer about a file already replaced is recognised and dropped.
-enum class Reply : std::uint64_t { Ignored = 0, Load = 1, Picture = 2 };
+enum class Reply : std::uint64_t { Ignored = 0, Load = 1, Picture = 2, SeekLanded = 3 };
 
 std::uint64_t tag(std::uint64_t generation, Reply reply)
 {
@@ -237,6 +238,7 @@ bool MpvControl::startMpv()
     mpv_observe_property(mpv_.get(), 0, "container-fps", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_.get(), 0, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_.get(), 0, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_.get(), 0, "volume", MPV_FORMAT_DOUBLE);
     return true;
 }
 
@@ -286,6 +288,8 @@ void MpvControl::MediaFile(const std::string& path)
     duration_.reset();
     framesPerSecond_.reset();
     atEnd_ = false;
+    stopped_ = false;
+    seeking_ = false;
     bar_->setMediaReady(false);
     bar_->setDuration(std::nullopt);
     bar_->setPosition(0);
@@ -295,11 +299,26 @@ void MpvControl::MediaFile(const std::string& path)
     setPause(true);
     const char* words[] = {"loadfile", url.c_str(), "replace", nullptr};
     mpv_command_async(mpv_.get(), tag(media_.generation, Reply::Load), words);
+    emit mediaChanged();
+    emit playbackChanged();
 }
 
 std::string MpvControl::MediaFile() const
 {
     return media_.path;
+}
+
+MpvControl::Playback MpvControl::playback() const
+{
+    if (media_.stage != Stage::Open || stopped_ || atEnd_)
+        return Playback::Stopped;
+    return paused_ ? Playback::Paused : Playback::Playing;
+}
+
+std::string MpvControl::localFile() const
+{
+    // Local files are handed to mpv as absolute paths; anything else is a stream of ours.
+    return media_.url.starts_with('/') ? media_.url : std::string();
 }
 
 void MpvControl::StartPlayback()
@@ -420,7 +439,16 @@ void MpvControl::handle(const mpv_event& event)
         if (playingEntry_ == media_.entry && media_.stage == Stage::Loading)
             media_.stage = Stage::Loaded;
         break;
+    case MPV_EVENT_SEEK:
+        seeking_ = true;
+        break;
     case MPV_EVENT_PLAYBACK_RESTART:
+        // Where a seek landed is asked once, not read from every frame's position.
+        if (seeking_) {
+            seeking_ = false;
+            mpv_get_property_async(mpv_.get(), tag(media_.generation, Reply::SeekLanded), "time-pos",
+                                   MPV_FORMAT_DOUBLE);
+        }
         // The first frame is decoded, so the picture's size is final (or there is none).
         if (playingEntry_ == media_.entry && media_.stage == Stage::Loaded && !media_.sizeAsked) {
             media_.sizeAsked = true;
@@ -429,6 +457,13 @@ void MpvControl::handle(const mpv_event& event)
         }
         break;
     case MPV_EVENT_GET_PROPERTY_REPLY:
+        if (replyOf(event.reply_userdata) == Reply::SeekLanded &&
+            generationOf(event.reply_userdata) == media_.generation && event.error >= 0) {
+            const auto& property = *static_cast<const mpv_event_property*>(event.data);
+            if (property.format == MPV_FORMAT_DOUBLE)
+                emit seeked(*static_cast<const double*>(property.data));
+            break;
+        }
         if (replyOf(event.reply_userdata) == Reply::Picture &&
             generationOf(event.reply_userdata) == media_.generation && media_.stage == Stage::Loaded) {
             const auto& property = *static_cast<const mpv_event_property*>(event.data);
@@ -469,14 +504,20 @@ void MpvControl::handle(const mpv_event& event)
         } else if (name == "duration") {
             duration_ = number();
             bar_->setDuration(duration_);
+            emit mediaChanged();
         } else if (name == "container-fps") {
             framesPerSecond_ = number();
             showPosition();
         } else if (name == "pause") {
             paused_ = flag;
             bar_->setPaused(paused_);
+            emit playbackChanged();
         } else if (name == "eof-reached") {
             atEnd_ = flag;
+            emit playbackChanged();
+        } else if (name == "volume") {
+            volume_ = number().value_or(volume_);
+            emit volumeChanged();
         }
         break;
     }
@@ -492,6 +533,8 @@ void MpvControl::fail(const QString& reason)
         media_.path.empty() ? reason : tr("Cannot play \"%1\": %2").arg(QString::fromStdString(media_.path), reason);
     bar_->setMediaReady(false);
     showPosition();
+    emit mediaChanged();
+    emit playbackChanged();
 }
 
 void MpvControl::finishOpen(std::optional<QSize> picture)
@@ -500,6 +543,8 @@ void MpvControl::finishOpen(std::optional<QSize> picture)
     media_.picture = picture;
     bar_->setMediaReady(true);
     showPosition();
+    emit mediaChanged();
+    emit playbackChanged();
     // Last of all: the handler may open another file or run a nested event loop.
     if (OpenComplete)
         OpenComplete();
@@ -517,7 +562,9 @@ void MpvControl::play()
     // At the end the last frame stays; play starts again from the beginning.
     if (atEnd_)
         seek(0, true);
+    stopped_ = false;
     setPause(false);
+    emit playbackChanged();
 }
 
 void MpvControl::pause()
@@ -531,6 +578,23 @@ void MpvControl::stop()
         return;
     setPause(true);
     seek(0, true);
+    stopped_ = true;
+    emit playbackChanged();
+}
+
+void MpvControl::seekTo(double seconds)
+{
+    if (media_.stage != Stage::Open)
+        return;
+    seek(std::max(0.0, seconds), true);
+}
+
+void MpvControl::setVolume(double percent)
+{
+    if (!mpv_)
+        return;
+    double volume = std::clamp(percent, 0.0, 100.0);
+    mpv_set_property_async(mpv_.get(), 0, "volume", MPV_FORMAT_DOUBLE, &volume);
 }
 
 void MpvControl::seek(double seconds, bool exact)

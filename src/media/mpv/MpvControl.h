@@ -53,9 +53,38 @@ class MpvControl : public QWidget, public MediaControl {
     int panelsHeight() const;
     SurfaceKind surfaceKind() const { return surfaceKind_; }
 
+    // Playback as the transport bar shows it: Stopped without media, after Stop and at the end.
+    enum class Playback { Stopped, Playing, Paused };
+    Playback playback() const;
+    // Open and with a picture (not sound only).
+    bool showsPicture() const { return media_.stage == Stage::Open && media_.picture.has_value(); }
+    bool mediaReady() const { return media_.stage == Stage::Open; }
+    std::optional<double> duration() const { return duration_; }
+    // The local file mpv plays, "" for a stream of ours (a disc track) or no media.
+    std::string localFile() const;
+    // The engine's volume in percent.
+    double volume() const { return volume_; }
+    // Changes with every MediaFile.
+    std::uint64_t mediaGeneration() const { return media_.generation; }
+
+  public slots:
+    // The transport bar's actions.
+    void play();
+    void pause();
+    void stop();
+    void seekTo(double seconds);
+    void setVolume(double percent);
+
   signals:
     // The first picture of the media just opened is on screen.
     void firstFrameShown();
+    // playback() may have changed.
+    void playbackChanged();
+    // Other media, or more known of it (opened, its length, a failure).
+    void mediaChanged();
+    // The position jumped: a seek has landed.
+    void seeked(double seconds);
+    void volumeChanged();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -89,9 +118,6 @@ class MpvControl : public QWidget, public MediaControl {
     void fail(const QString& reason);
     void finishOpen(std::optional<QSize> picture);
     void showPosition();
-    void play();
-    void pause();
-    void stop();
     void seek(double seconds, bool exact);
     void command(std::initializer_list<const char*> words);
     void setPause(bool pause);
@@ -116,6 +142,10 @@ class MpvControl : public QWidget, public MediaControl {
     std::optional<double> framesPerSecond_;
     bool paused_ = true;
     bool atEnd_ = false;
+    bool stopped_ = false;
+    // A seek was started; where it lands is announced.
+    bool seeking_ = false;
+    double volume_ = 100;
 
     std::int32_t unit_ = 0;
     // White figures on black, like a clock.
