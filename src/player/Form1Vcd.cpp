@@ -36,9 +36,14 @@ bool Form1::isfile(const std::string& fname)
 
 std::string Form1::vcdname(const std::uint8_t& track)
 {
-    const std::string number = track < 10 ? "0" + std::to_string(track) : std::to_string(track);
-    const std::string drive = getCDROM();
-    return drive + (vcdvideo ? ":\\mpegav\\avseq" : ":\\mpegav\\music") + number + ".dat";
+    // Appended in place: GCC 12 at -O3 misreads "0" + std::string as an overlapping copy.
+    std::string name = getCDROM();
+    name += vcdvideo ? ":\\mpegav\\avseq" : ":\\mpegav\\music";
+    if (track < 10)
+        name += '0';
+    name += std::to_string(track);
+    name += ".dat";
+    return name;
 }
 
 void Form1::vcd_Click()
