@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 #include <clocale>
 
@@ -43,6 +44,10 @@ int main(int argc, char** argv)
     platform::LinuxMediaPaths paths;
 
     media::MpvControl control(metrics, paths);
+    // Told once, after the event that failed, not in the middle of it.
+    control.rememberVolumeIn(settings, std::string(player::AppName), [&boxes](const std::string& text) {
+        QTimer::singleShot(0, [&boxes, text] { boxes.MsgBox(text); });
+    });
     forms::QtFormView* window = nullptr;
     player::Form1 form1(control, {metrics, stacking, cdlg1, boxes, settings, drives, files,
                                   [&window] {
@@ -55,6 +60,9 @@ int main(int argc, char** argv)
     window = &view;
     view.setWindowIcon(icon);
     view.host(control, control);
+    view.keyAction = [&control](const QKeyEvent& event) { return control.playerKey(event); };
+    QObject::connect(&control, &media::MpvControl::fullScreenRequested, &view, &forms::QtFormView::setFullScreen);
+    QObject::connect(&view, &forms::QtFormView::fullScreenChanged, &control, &media::MpvControl::setFullScreen);
     form1.form.attach(view);
 
     form1.form.load();
