@@ -225,6 +225,38 @@ TEST_F(PlayerControlsTest, TheMenuListsTracksAndSwitchesThemWithoutReopening)
     EXPECT_EQ(opened, 1);
 }
 
+TEST_F(PlayerControlsTest, InFullScreenThePointerHidesAndThePanelsComeUpAtTheBottom)
+{
+    QWidget* picture = control->findChild<QWidget*>("video");
+    QWidget* panels = control->findChild<QWidget*>("panels");
+    control->resize(640, 480);
+    control->setFullScreen(true);
+    settle(100ms);
+    EXPECT_FALSE(panels->isVisible());
+    EXPECT_EQ(picture->geometry(), control->rect());
+    settle(2300ms);
+    EXPECT_EQ(picture->cursor().shape(), Qt::BlankCursor);
+
+    const auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, picture->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(picture, &move);
+    };
+    moveTo({320, 100});
+    EXPECT_EQ(picture->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_FALSE(panels->isVisible());
+    moveTo({320, 479});
+    EXPECT_TRUE(panels->isVisible());
+    EXPECT_EQ(panels->geometry(), QRect(0, 480 - control->panelsHeight(), 640, control->panelsHeight()));
+    moveTo({320, 100});
+    EXPECT_FALSE(panels->isVisible());
+
+    // Back in the window the panels are below the picture again.
+    control->setFullScreen(false);
+    settle(100ms);
+    EXPECT_TRUE(panels->isVisible());
+    EXPECT_EQ(picture->height() + control->panelsHeight(), control->height());
+}
+
 // The window in full screen: the control alone fills it, the model counts it as
 // maximised and its resize rules record nothing; leaving gives the size back.
 struct FullScreenTest : ::testing::Test, fakes::Services {
@@ -265,6 +297,29 @@ TEST_F(FullScreenTest, TheControlFillsTheScreenAndTheWindowComesBackAsItWas)
     for (const std::string& call : mov1.log)
         EXPECT_NE(call.rfind("MediaFile", 0), 0u) << call;
     EXPECT_TRUE(settings.values.empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FullScreenTest, KeysThatReachTheWindowAreOfferedToTheControlAndStillRaisedOnce)
+{
+    view.host(mov1, movieWidget);
+    form1.form.attach(view);
+    std::vector<int> offered;
+    view.keyAction = [&](const QKeyEvent& event) {
+        offered.push_back(event.key());
+        return event.key() == Qt::Key_Right || event.key() == Qt::Key_Space;
+    };
+    std::vector<std::int16_t> raised;
+    form1.form.KeyPress = [&](std::int16_t& code) { raised.push_back(code); };
+    for (auto [key, text] : {std::pair{Qt::Key_Right, ""}, std::pair{Qt::Key_Space, " "}, std::pair{Qt::Key_V, "v"}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(&view, &press);
+    }
+    EXPECT_EQ(offered, (std::vector<int>{Qt::Key_Right, Qt::Key_Space, Qt::Key_V}));
+    EXPECT_EQ(raised, (std::vector<std::int16_t>{' ', 'v'}));
 }
 
 } // namespace

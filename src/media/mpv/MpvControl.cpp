@@ -540,6 +540,8 @@ void MpvControl::handle(const mpv_event& event)
         } else if (name == "pause") {
             paused_ = flag;
             bar_->setPaused(paused_);
+            if (trace_)
+                std::fprintf(stderr, "engine: pause %s\n", flag ? "yes" : "no");
         } else if (name == "eof-reached") {
             atEnd_ = flag;
         } else if (name == "volume") {
