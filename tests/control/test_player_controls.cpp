@@ -172,15 +172,21 @@ TEST_F(PlayerControlsTest, WheelAndKeysMoveTheSliderAndTheEngineAndABurstIsWritt
     EXPECT_EQ(store.writes, 2); // the level and the mute, each changed once
     EXPECT_EQ(store.values["Quorvel Movie/Volume/Level"], "5");
     EXPECT_EQ(store.values["Quorvel Movie/Volume/Mute"], "1");
+    // A wheel spin alone writes the level alone.
+    wheel(1);
+    wheel(1);
+    settle(800ms);
+    EXPECT_EQ(store.writes, 3);
+    EXPECT_EQ(store.values["Quorvel Movie/Volume/Level"], "15");
 
     // The next run starts where this one left off, and the engine is told.
     control.reset();
     control = std::make_unique<media::MpvControl>(screen, paths);
     control->rememberVolumeIn(store, "Quorvel Movie", {});
-    EXPECT_EQ(control->volume(), 5);
+    EXPECT_EQ(control->volume(), 15);
     EXPECT_TRUE(control->muted());
-    EXPECT_EQ(slider(), 5);
-    EXPECT_TRUE(waitFor([&] { return control->engineVolume() == 5.0 && control->engineMuted() == true; }));
+    EXPECT_EQ(slider(), 15);
+    EXPECT_TRUE(waitFor([&] { return control->engineVolume() == 15.0 && control->engineMuted() == true; }));
 }
 
 TEST_F(PlayerControlsTest, AStoreThatFailsLeavesTheVolumeWorkingAndIsToldOnce)

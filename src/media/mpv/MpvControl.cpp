@@ -482,6 +482,8 @@ void MpvControl::handle(const mpv_event& event)
         playingEntry_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
         break;
     case MPV_EVENT_FILE_LOADED:
+        if (trace_)
+            std::fprintf(stderr, "engine: loaded %lld\n", static_cast<long long>(playingEntry_));
         if (playingEntry_ == media_.entry && media_.stage == Stage::Loading)
             media_.stage = Stage::Loaded;
         break;

@@ -47,6 +47,7 @@ VolumeLevel VolumeMemory::load()
     } catch (const std::exception& error) {
         failed(error);
     }
+    saved_ = level;
     return level;
 }
 
@@ -63,9 +64,16 @@ void VolumeMemory::flush()
         return;
     const VolumeLevel level = *std::exchange(pending_, std::nullopt);
     try {
-        // The store leaves the file alone for a value it already holds, so only a real change is written.
-        store_.SaveSetting(appName_, Section, "Level", std::to_string(level.volume));
-        store_.SaveSetting(appName_, Section, "Mute", level.muted ? "1" : "0");
+        // Each key saved is a write of the whole file: only what differs from
+        // the file is saved, so that a wheel spin is one write.
+        if (level.volume != saved_.volume) {
+            store_.SaveSetting(appName_, Section, "Level", std::to_string(level.volume));
+            saved_.volume = level.volume;
+        }
+        if (level.muted != saved_.muted) {
+            store_.SaveSetting(appName_, Section, "Mute", level.muted ? "1" : "0");
+            saved_.muted = level.muted;
+        }
     } catch (const std::exception& error) {
         failed(error);
     }
