@@ -291,6 +291,11 @@ TEST_F(FullScreenTest, TheControlFillsTheScreenAndTheWindowComesBackAsItWas)
     EXPECT_FALSE(view.menuBar()->isVisible());
     EXPECT_EQ(movieWidget.geometry(), view.centralWidget()->rect());
     EXPECT_EQ(view.centralWidget()->size(), view.screen()->geometry().size());
+    // The menus' shortcuts still work with the menu bar hidden.
+    int opens = 0;
+    form1.opn.Click = [&] { ++opens; };
+    QTest::keyClick(&view, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(opens, 1);
 
     view.setFullScreen(false);
     ASSERT_TRUE(waitFor([&] { return !view.isFullScreen() && form1.form.WindowState() == 0; }));

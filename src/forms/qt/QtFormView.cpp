@@ -92,9 +92,12 @@ void QtFormView::addMenu(MenuItem& item, QMenu* parentMenu)
             addMenu(*child, menu);
     } else {
         action = parentMenu ? parentMenu->addAction(QString()) : menuBar()->addAction(QString());
-        if (!item.Shortcut().empty())
+        if (!item.Shortcut().empty()) {
             action->setShortcut(
                 QKeySequence::fromString(QString::fromStdString(item.Shortcut()), QKeySequence::PortableText));
+            // The window holds it too, so that the shortcut works in full screen with the menu bar hidden.
+            addAction(action);
+        }
         connect(action, &QAction::triggered, this, [this, &item, action] {
             form_.dispatcher().run(item.Click);
             follow(*action, item);
