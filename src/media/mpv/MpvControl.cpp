@@ -20,7 +20,6 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <QWheelEvent>
-#include <QWindow>
 
 #include <mpv/client.h>
 
@@ -202,8 +201,9 @@ MpvControl::MpvControl(const platform::SystemMetrics& metrics, platform::MediaPa
         if (fullScreen_ && !(panels_->isVisible() && panels_->underMouse()))
             hidePointer(true);
     });
-    if (auto* widget = qobject_cast<QWidget*>(pictureInput_))
-        widget->setMouseTracking(true);
+    // The OpenGL surface's native window lets the mouse through to its container: one widget gets it either way.
+    pictureInput_ = &surface_->widget();
+    pictureInput_->setMouseTracking(true);
     pictureInput_->installEventFilter(this);
 
     connect(bar_, &TransportBar::playClicked, this, &MpvControl::play);
@@ -304,8 +304,6 @@ void MpvControl::createSurface()
         GlVideoSurface* gl = GlVideoSurface::create(this);
         if (mpv_ && gl->attach(mpv_.get())) {
             surface_ = gl;
-            // The native window gets the mouse, not its container.
-            pictureInput_ = gl;
             return;
         }
         delete &gl->widget();
@@ -316,7 +314,6 @@ void MpvControl::createSurface()
     if (mpv_)
         software->attach(mpv_.get());
     surface_ = software;
-    pictureInput_ = software;
 }
 
 void MpvControl::MediaFile(const std::string& path)
@@ -850,21 +847,10 @@ bool MpvControl::pictureEvent(QEvent* event)
             setVolume(level_.volume + notches * VolumeStep);
         return true;
     }
-    case QEvent::ContextMenu:
-    case QEvent::MouseButtonPress: {
-        QPoint at;
-        if (event->type() == QEvent::ContextMenu) {
-            at = static_cast<QContextMenuEvent*>(event)->globalPos();
-        } else {
-            // A native window gets no context-menu event of its own.
-            const auto* press = static_cast<QMouseEvent*>(event);
-            if (press->button() != Qt::RightButton || qobject_cast<QWidget*>(pictureInput_))
-                return false;
-            at = press->globalPosition().toPoint();
-        }
+    case QEvent::ContextMenu: {
         QMenu* menu = contextMenu().release();
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(at);
+        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
     }
     case QEvent::MouseMove:
@@ -935,18 +921,10 @@ void MpvControl::showPanels(bool shown)
 
 void MpvControl::hidePointer(bool hidden)
 {
-    const QCursor cursor(hidden ? Qt::BlankCursor : Qt::ArrowCursor);
-    if (auto* widget = qobject_cast<QWidget*>(pictureInput_)) {
-        if (hidden)
-            widget->setCursor(cursor);
-        else
-            widget->unsetCursor();
-    } else if (auto* window = qobject_cast<QWindow*>(pictureInput_)) {
-        if (hidden)
-            window->setCursor(cursor);
-        else
-            window->unsetCursor();
-    }
+    if (hidden)
+        pictureInput_->setCursor(Qt::BlankCursor);
+    else
+        pictureInput_->unsetCursor();
 }
 
 } // namespace media

@@ -162,8 +162,8 @@ class MpvControl : public QWidget, public MediaControl {
     TransportBar* bar_ = nullptr;
     QWidget* panels_ = nullptr;
     VolumeButtons* volumeButtons_ = nullptr;
-    // What receives the mouse over the picture: the surface's widget, or its native window.
-    QObject* pictureInput_ = nullptr;
+    // The widget that gets the mouse over the picture.
+    QWidget* pictureInput_ = nullptr;
 
     std::uint64_t generation_ = 0;
     Media media_;
