@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 
@@ -137,7 +138,7 @@ void PlayerRemote::setPositionUs(std::int64_t position)
 
 void PlayerRemote::setVolume(double volume)
 {
-    control_.setVolume(volume * 100.0);
+    control_.setVolume(static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100.0)));
 }
 
 // The window's own procedures run after the bus call has been answered: a

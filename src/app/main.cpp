@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QIcon>
+#include <QTimer>
 
 #include <clocale>
 
@@ -53,6 +54,10 @@ int main(int argc, char** argv)
     platform::LinuxScreenSaver screenSaver(bus);
     media::MpvControl control(metrics, paths);
     app::keepScreenOnWhilePlaying(control, screenSaver);
+    // Told once, after the event that failed, not in the middle of it.
+    control.rememberVolumeIn(settings, std::string(player::AppName), [&boxes](const std::string& text) {
+        QTimer::singleShot(0, [&boxes, text] { boxes.MsgBox(text); });
+    });
     forms::QtFormView* window = nullptr;
     player::Form1 form1(control, {metrics, stacking, cdlg1, boxes, settings, drives, files,
                                   [&window] {
@@ -65,6 +70,9 @@ int main(int argc, char** argv)
     window = &view;
     view.setWindowIcon(icon);
     view.host(control, control);
+    view.keyAction = [&control](const QKeyEvent& event) { return control.playerKey(event); };
+    QObject::connect(&control, &media::MpvControl::fullScreenRequested, &view, &forms::QtFormView::setFullScreen);
+    QObject::connect(&view, &forms::QtFormView::fullScreenChanged, &control, &media::MpvControl::setFullScreen);
     form1.form.attach(view);
 
     app::PlayerRemote remote(control, form1, view);

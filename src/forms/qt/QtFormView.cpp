@@ -74,6 +74,7 @@ QtFormView::QtFormView(Form& form, MenuBar& menus) : form_(form), client_(new QW
     setAcceptDrops(true);
     setWindowTitle(QString::fromStdString(form.Caption()));
     client_->setObjectName("client");
+    client_->installEventFilter(this);
     setCentralWidget(client_);
     for (MenuItem* item : menus.topLevel())
         addMenu(*item, nullptr);
@@ -107,9 +108,12 @@ void QtFormView::addMenu(MenuItem& item, QMenu* parentMenu)
             addMenu(*child, menu);
     } else {
         action = parentMenu ? parentMenu->addAction(QString()) : menuBar()->addAction(QString());
-        if (!item.Shortcut().empty())
+        if (!item.Shortcut().empty()) {
             action->setShortcut(
                 QKeySequence::fromString(QString::fromStdString(item.Shortcut()), QKeySequence::PortableText));
+            // The window holds it too, so that the shortcut works in full screen with the menu bar hidden.
+            addAction(action);
+        }
         connect(action, &QAction::triggered, this, [this, &item, action] {
             form_.dispatcher().run(item.Click);
             follow(*action, item);
@@ -126,8 +130,12 @@ void QtFormView::host(HostedControl& control, QWidget& widget)
     widget.setParent(client_);
     hosted_.emplace_back(&control, &widget);
     auto place = [this, &control, &widget] {
-        widget.setGeometry(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
-                           toPixels(control.Height()));
+        // In full screen the control takes the whole screen; its extender keeps the size it has in the window.
+        if (fullScreen_)
+            widget.setGeometry(client_->rect());
+        else
+            widget.setGeometry(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
+                               toPixels(control.Height()));
         const bool wasVisible = widget.isVisible();
         widget.setVisible(control.Visible());
         // A control that comes into view takes the keys, as the window's only focusable child.
@@ -203,16 +211,47 @@ void QtFormView::moveEvent(QMoveEvent* event)
 void QtFormView::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Whoever asked (the program or the window manager), full screen has no menu bar.
+    const bool full = windowState() & Qt::WindowFullScreen;
+    if (full != fullScreen_) {
+        fullScreen_ = full;
+        menuBar()->setVisible(!full);
+        for (auto [control, widget] : hosted_)
+            if (control->extenderChanged)
+                control->extenderChanged();
+        emit fullScreenChanged(full);
+    }
     // The new size follows the new state; both are reported together once settled.
-    if (event->type() == QEvent::WindowStateChange)
-        settle_.start();
+    settle_.start();
+}
+
+void QtFormView::setFullScreen(bool on)
+{
+    if (on == fullScreen_)
+        return;
+    QWidget::setWindowState(on ? windowState() | Qt::WindowFullScreen : windowState() & ~Qt::WindowFullScreen);
+}
+
+bool QtFormView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The client area grows to the screen after the state change: the control follows it.
+    if (watched == client_ && event->type() == QEvent::Resize && fullScreen_)
+        for (const auto& hosted : hosted_)
+            hosted.second->setGeometry(client_->rect());
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void QtFormView::keyPressEvent(QKeyEvent* event)
 {
+    const bool acted = keyAction && keyAction(*event);
     const int code = keyAsciiFor(*event);
     if (code == 0) {
-        QMainWindow::keyPressEvent(event);
+        if (acted)
+            event->accept();
+        else
+            QMainWindow::keyPressEvent(event);
         return;
     }
     form_.viewKeyPress(static_cast<std::int16_t>(code));

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -36,7 +37,23 @@ class QtFormView : public QMainWindow, public FormView {
     void setWindowState(WindowState state) override;
     std::uintptr_t nativeHandle() const override;
 
+    // Fills the screen with the hosted control alone (no menu bar), or gives
+    // the window back as it was. The model sees full screen as maximised, so
+    // the window's own size rules neither run nor record anything meanwhile.
+    void setFullScreen(bool on);
+    bool fullScreen() const { return fullScreen_; }
+
+    // Offered every key that reaches the window itself (the control does not
+    // have the focus) before it is raised as the form's KeyPress; returns
+    // whether it acted on it. Typed keys are raised all the same.
+    std::function<bool(const QKeyEvent&)> keyAction;
+
+  signals:
+    // The window came to fill the screen or left it, whoever asked.
+    void fullScreenChanged(bool on);
+
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -60,6 +77,7 @@ class QtFormView : public QMainWindow, public FormView {
     // they are settled once the burst is over.
     QTimer settle_;
     std::vector<std::pair<HostedControl*, QWidget*>> hosted_;
+    bool fullScreen_ = false;
 };
 
 // The character code of a typed key as the player's key handlers see it

@@ -1,6 +1,7 @@
 #include "MpvControl.h"
 
 #include "GlVideoSurface.h"
+#include "PlayerKeys.h"
 #include "PositionDisplay.h"
 #include "PositionText.h"
 #include "QtFormView.h"
@@ -9,9 +10,16 @@
 #include "TransportBar.h"
 #include "Twips.h"
 #include "VideoArea.h"
+#include "VolumeButtons.h"
 
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <mpv/client.h>
 
@@ -20,6 +28,7 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -55,6 +64,14 @@ std::uint64_t generationOf(std::uint64_t tag)
 
 // Stand-in picture for sizes while no video is open, in logical pixels.
 constexpr QSizeF StandIn{320, 240};
+
+// Volume steps of a key press and of a wheel notch, in percent.
+constexpr int VolumeStep = 5;
+// Seeks of the arrow keys, in seconds.
+constexpr double ShortSeek = 5;
+constexpr double LongSeek = 60;
+// How long the pointer stays on a full-screen picture without moving.
+constexpr int PointerIdleMilliseconds = 2000;
 
 std::string refusal(const std::string& path, std::string_view reason)
 {
@@ -145,16 +162,49 @@ MpvControl::MpvControl(const platform::SystemMetrics& metrics, platform::MediaPa
 
     const bool started = startMpv();
     createSurface();
-    display_ = new PositionDisplay(this);
+    // The position display and the transport bar together: below the picture,
+    // or over its bottom edge in full screen.
+    panels_ = new QWidget(this);
+    panels_->setObjectName(QStringLiteral("panels"));
+    panels_->setFocusPolicy(Qt::NoFocus);
+    panels_->setAutoFillBackground(true);
+    // Over a native OpenGL window only a native widget can be seen.
+    if (surfaceKind_ == SurfaceKind::OpenGl)
+        panels_->setAttribute(Qt::WA_NativeWindow);
+    panels_->installEventFilter(this);
+    display_ = new PositionDisplay(panels_);
     display_->setObjectName(QStringLiteral("position"));
-    bar_ = new TransportBar(this);
+    bar_ = new TransportBar(panels_);
     bar_->setObjectName(QStringLiteral("transport"));
+    volumeButtons_ = new VolumeButtons(bar_);
+    volumeButtons_->setObjectName(QStringLiteral("volumeButtons"));
+    bar_->layout()->addWidget(volumeButtons_);
+    auto* panelLayout = new QVBoxLayout(panels_);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
+    panelLayout->addWidget(display_);
+    panelLayout->addWidget(bar_);
+    panels_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(&surface_->widget(), 1);
-    layout->addWidget(display_);
-    layout->addWidget(bar_);
+    layout->addWidget(panels_);
+
+    connect(volumeButtons_, &VolumeButtons::volumeRequested, this, &MpvControl::setVolume);
+    connect(volumeButtons_, &VolumeButtons::muteClicked, this, [this] { setMuted(!level_.muted); });
+    trace_ = std::getenv("ZELVO_TRACE_ENGINE") != nullptr;
+    pointerIdle_.setSingleShot(true);
+    pointerIdle_.setInterval(PointerIdleMilliseconds);
+    connect(&pointerIdle_, &QTimer::timeout, this, [this] {
+        // Not while it rests on the panels, which it is there to use.
+        if (fullScreen_ && !(panels_->isVisible() && panels_->underMouse()))
+            hidePointer(true);
+    });
+    // The OpenGL surface's native window lets the mouse through to its container: one widget gets it either way.
+    pictureInput_ = &surface_->widget();
+    pictureInput_->setMouseTracking(true);
+    pictureInput_->installEventFilter(this);
 
     connect(bar_, &TransportBar::playClicked, this, &MpvControl::play);
     connect(bar_, &TransportBar::pauseClicked, this, &MpvControl::pause);
@@ -170,6 +220,7 @@ MpvControl::MpvControl(const platform::SystemMetrics& metrics, platform::MediaPa
 
     display_->setColors(foreColor_, backColor_);
     showPosition();
+    applyLevel();
     if (started)
         mpv_set_wakeup_callback(mpv_.get(), &MpvControl::wakeup, this);
     else
@@ -239,6 +290,10 @@ bool MpvControl::startMpv()
     mpv_observe_property(mpv_.get(), 0, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_.get(), 0, "eof-reached", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_.get(), 0, "volume", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_.get(), 0, "mute", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_.get(), 0, "track-list", MPV_FORMAT_NODE);
+    mpv_observe_property(mpv_.get(), 0, "aid", MPV_FORMAT_STRING);
+    mpv_observe_property(mpv_.get(), 0, "sid", MPV_FORMAT_STRING);
     return true;
 }
 
@@ -376,10 +431,15 @@ int MpvControl::panelsHeight() const
 
 void MpvControl::keyPressEvent(QKeyEvent* event)
 {
+    // A playback key acts, and a typed one is still raised as KeyPress below.
+    const bool played = playerKey(*event);
     const int code = forms::keyAsciiFor(*event);
     // Keys that type nothing, and shortcuts, go on to the window and its menus.
     if (code == 0 || !KeyPress) {
-        QWidget::keyPressEvent(event);
+        if (played)
+            event->accept();
+        else
+            QWidget::keyPressEvent(event);
         return;
     }
     event->accept();
@@ -436,6 +496,8 @@ void MpvControl::handle(const mpv_event& event)
         playingEntry_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
         break;
     case MPV_EVENT_FILE_LOADED:
+        if (trace_)
+            std::fprintf(stderr, "engine: loaded %lld\n", static_cast<long long>(playingEntry_));
         if (playingEntry_ == media_.entry && media_.stage == Stage::Loading)
             media_.stage = Stage::Loaded;
         break;
@@ -511,14 +573,33 @@ void MpvControl::handle(const mpv_event& event)
         } else if (name == "pause") {
             paused_ = flag;
             bar_->setPaused(paused_);
+            if (trace_)
+                std::fprintf(stderr, "engine: pause %s\n", flag ? "yes" : "no");
             emit playbackChanged();
         } else if (name == "eof-reached") {
             atEnd_ = flag;
             emit playbackChanged();
         } else if (name == "volume") {
-            volume_ = number().value_or(volume_);
-            emit volumeChanged();
+            engineVolume_ = number();
+            if (trace_ && engineVolume_)
+                std::fprintf(stderr, "engine: volume %g\n", *engineVolume_);
+        } else if (name == "mute") {
+            engineMuted_ = flag;
+            if (trace_)
+                std::fprintf(stderr, "engine: mute %s\n", flag ? "yes" : "no");
+        } else if (name == "track-list") {
+            tracks_ = property.format == MPV_FORMAT_NODE ? tracksFrom(*static_cast<const mpv_node*>(property.data))
+                                                         : std::vector<Track>{};
+        } else if (name == "aid" || name == "sid") {
+            const QString id = property.format == MPV_FORMAT_STRING
+                                   ? QString::fromUtf8(*static_cast<const char* const*>(property.data))
+                                   : QStringLiteral("no");
+            (name == "aid" ? engineAudio_ : engineSubtitle_) = id;
+            if (trace_)
+                std::fprintf(stderr, "engine: %s %s\n", property.name, qPrintable(id));
         }
+        if (trace_ && name != "time-pos")
+            std::fflush(stderr);
         break;
     }
     default:
@@ -589,14 +670,6 @@ void MpvControl::seekTo(double seconds)
     seek(std::max(0.0, seconds), true);
 }
 
-void MpvControl::setVolume(double percent)
-{
-    if (!mpv_)
-        return;
-    double volume = std::clamp(percent, 0.0, 100.0);
-    mpv_set_property_async(mpv_.get(), 0, "volume", MPV_FORMAT_DOUBLE, &volume);
-}
-
 void MpvControl::seek(double seconds, bool exact)
 {
     const QByteArray to = QByteArray::number(seconds, 'f', 3);
@@ -618,6 +691,292 @@ void MpvControl::setPause(bool pause)
         return;
     int flag = pause ? 1 : 0;
     mpv_set_property_async(mpv_.get(), 0, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvControl::rememberVolumeIn(platform::SettingsStore& store, const std::string& appName,
+                                  std::function<void(const std::string&)> report)
+{
+    memory_ = std::make_unique<VolumeMemory>(store, appName, std::move(report));
+    level_ = memory_->load();
+    applyLevel();
+}
+
+void MpvControl::setVolume(int volume)
+{
+    volume = std::clamp(volume, 0, 100);
+    if (volume == level_.volume)
+        return;
+    level_.volume = volume;
+    applyLevel();
+    if (memory_)
+        memory_->remember(level_);
+}
+
+void MpvControl::setMuted(bool muted)
+{
+    if (muted == level_.muted)
+        return;
+    level_.muted = muted;
+    applyLevel();
+    if (memory_)
+        memory_->remember(level_);
+}
+
+void MpvControl::applyLevel()
+{
+    volumeButtons_->showLevel(level_.volume, level_.muted);
+    emit volumeChanged();
+    if (!mpv_)
+        return;
+    double volume = level_.volume;
+    int mute = level_.muted ? 1 : 0;
+    mpv_set_property_async(mpv_.get(), 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+    mpv_set_property_async(mpv_.get(), 0, "mute", MPV_FORMAT_FLAG, &mute);
+}
+
+bool MpvControl::playerKey(const QKeyEvent& event)
+{
+    const std::optional<PlayerAction> action = playerActionFor(event);
+    if (!action)
+        return false;
+    act(*action);
+    return true;
+}
+
+void MpvControl::act(PlayerAction action)
+{
+    const bool media = media_.stage == Stage::Loaded || media_.stage == Stage::Open;
+    const auto seekBy = [this](double seconds) {
+        const QByteArray by = QByteArray::number(seconds, 'f', 3);
+        command({"seek", by.constData(), "relative+exact"});
+    };
+    switch (action) {
+    case PlayerAction::TogglePause:
+        if (paused_)
+            play();
+        else
+            pause();
+        break;
+    case PlayerAction::SeekBack:
+        if (media)
+            seekBy(-ShortSeek);
+        break;
+    case PlayerAction::SeekForward:
+        if (media)
+            seekBy(ShortSeek);
+        break;
+    case PlayerAction::SeekBackLong:
+        if (media)
+            seekBy(-LongSeek);
+        break;
+    case PlayerAction::SeekForwardLong:
+        if (media)
+            seekBy(LongSeek);
+        break;
+    case PlayerAction::ToStart:
+        if (media)
+            seek(0, true);
+        break;
+    case PlayerAction::FrameBack:
+        // mpv pauses first when playing, so a step is always from a still picture.
+        if (media)
+            command({"frame-back-step"});
+        break;
+    case PlayerAction::FrameForward:
+        if (media)
+            command({"frame-step"});
+        break;
+    case PlayerAction::VolumeDown:
+        setVolume(level_.volume - VolumeStep);
+        break;
+    case PlayerAction::VolumeUp:
+        setVolume(level_.volume + VolumeStep);
+        break;
+    case PlayerAction::ToggleMute:
+        setMuted(!level_.muted);
+        break;
+    case PlayerAction::ToggleFullScreen:
+        emit fullScreenRequested(!fullScreen_);
+        break;
+    case PlayerAction::LeaveFullScreen:
+        if (fullScreen_)
+            emit fullScreenRequested(false);
+        break;
+    case PlayerAction::CycleAudio:
+        if (media)
+            command({"cycle", "audio"});
+        break;
+    case PlayerAction::CycleSubtitle:
+        if (media)
+            command({"cycle", "sub"});
+        break;
+    case PlayerAction::CycleSubtitleBack:
+        if (media)
+            command({"cycle", "sub", "down"});
+        break;
+    }
+}
+
+void MpvControl::chooseTrack(const char* property, std::int64_t id)
+{
+    if (!mpv_)
+        return;
+    if (id > 0) {
+        mpv_set_property_async(mpv_.get(), 0, property, MPV_FORMAT_INT64, &id);
+    } else {
+        const char* off = "no";
+        mpv_set_property_async(mpv_.get(), 0, property, MPV_FORMAT_STRING, &off);
+    }
+}
+
+std::unique_ptr<QMenu> MpvControl::contextMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setObjectName(QStringLiteral("pictureMenu"));
+    const auto escaped = [](QString text) { return text.replace(QLatin1Char('&'), QStringLiteral("&&")); };
+    const auto addTracks = [&](Track::Kind kind, const char* property, bool withOff) {
+        auto* group = new QActionGroup(menu.get());
+        bool any = false;
+        if (withOff) {
+            QAction* off = menu->addAction(tr("Off"));
+            off->setObjectName(QStringLiteral("subtitleOff"));
+            off->setCheckable(true);
+            off->setActionGroup(group);
+            connect(off, &QAction::triggered, this, [this, property] { chooseTrack(property, 0); });
+            off->setChecked(true);
+        }
+        for (const Track& track : tracks_) {
+            if (track.kind != kind)
+                continue;
+            QAction* action = menu->addAction(escaped(trackLabel(track)));
+            action->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(property)).arg(track.id));
+            action->setCheckable(true);
+            action->setActionGroup(group);
+            action->setChecked(track.selected);
+            connect(action, &QAction::triggered, this, [this, property, id = track.id] { chooseTrack(property, id); });
+            any = true;
+        }
+        if (!any && !withOff)
+            menu->addAction(tr("None"))->setEnabled(false);
+    };
+    menu->addSection(tr("Audio"));
+    addTracks(Track::Kind::Audio, "aid", false);
+    menu->addSection(tr("Subtitles"));
+    addTracks(Track::Kind::Subtitle, "sid", true);
+    menu->addSeparator();
+    QAction* full = menu->addAction(tr("Full Screen"));
+    full->setObjectName(QStringLiteral("fullScreen"));
+    full->setCheckable(true);
+    full->setChecked(fullScreen_);
+    connect(full, &QAction::triggered, this, [this] { emit fullScreenRequested(!fullScreen_); });
+    return menu;
+}
+
+bool MpvControl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == pictureInput_)
+        return pictureEvent(event);
+    if (watched == panels_ && event->type() == QEvent::Leave && fullScreen_)
+        showPanels(false);
+    return false;
+}
+
+bool MpvControl::pictureEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            emit fullScreenRequested(!fullScreen_);
+            return true;
+        }
+        return false;
+    case QEvent::Wheel: {
+        // Whole notches of 120; a touchpad's small steps add up to them.
+        wheelRest_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+        const int notches = wheelRest_ / 120;
+        wheelRest_ -= notches * 120;
+        if (notches != 0)
+            setVolume(level_.volume + notches * VolumeStep);
+        return true;
+    }
+    case QEvent::ContextMenu: {
+        QMenu* menu = contextMenu().release();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    case QEvent::MouseMove:
+        pointerMoved(mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()));
+        return false;
+    default:
+        return false;
+    }
+}
+
+void MpvControl::pointerMoved(QPoint inControl)
+{
+    if (!fullScreen_)
+        return;
+    hidePointer(false);
+    pointerIdle_.start();
+    // At the bottom edge the panels come up; anywhere above them they go.
+    if (inControl.y() >= height() - panels_->height())
+        showPanels(true);
+    else if (panels_->isVisible() && !panels_->geometry().contains(inControl))
+        showPanels(false);
+}
+
+void MpvControl::setFullScreen(bool on)
+{
+    if (on == fullScreen_)
+        return;
+    fullScreen_ = on;
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    if (on) {
+        box->removeWidget(panels_);
+        panels_->hide();
+        placePanels();
+        pointerIdle_.start();
+    } else {
+        pointerIdle_.stop();
+        hidePointer(false);
+        box->addWidget(panels_);
+        panels_->show();
+    }
+}
+
+void MpvControl::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (fullScreen_)
+        placePanels();
+}
+
+void MpvControl::placePanels()
+{
+    const int height = display_->height() + bar_->height();
+    panels_->setGeometry(0, this->height() - height, width(), height);
+}
+
+void MpvControl::showPanels(bool shown)
+{
+    if (shown == panels_->isVisible())
+        return;
+    if (shown) {
+        placePanels();
+        panels_->show();
+        panels_->raise();
+    } else {
+        panels_->hide();
+    }
+}
+
+void MpvControl::hidePointer(bool hidden)
+{
+    if (hidden)
+        pictureInput_->setCursor(Qt::BlankCursor);
+    else
+        pictureInput_->unsetCursor();
 }
 
 } // namespace media

@@ -5,24 +5,36 @@
 #include "StreamProtocol.h"
 #include "SurfaceChoice.h"
 #include "SystemMetrics.h"
+#include "Tracks.h"
+#include "VolumeMemory.h"
 
 #include <QSize>
+#include <QTimer>
 #include <QWidget>
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+class QMenu;
 struct mpv_event;
 struct mpv_handle;
 
+namespace platform {
+class SettingsStore;
+}
+
 namespace media {
 
+enum class PlayerAction;
 class PositionDisplay;
 class TransportBar;
 class VideoSurface;
+class VolumeButtons;
 
 // The media playback control: a widget over libmpv with the picture, the
 // position display and the transport bar below it. mpv runs on its own
@@ -62,10 +74,37 @@ class MpvControl : public QWidget, public MediaControl {
     std::optional<double> duration() const { return duration_; }
     // The local file mpv plays, "" for a stream of ours (a disc track) or no media.
     std::string localFile() const;
-    // The engine's volume in percent.
-    double volume() const { return volume_; }
     // Changes with every MediaFile.
     std::uint64_t mediaGeneration() const { return media_.generation; }
+
+    // Volume and mute are kept in that store from one run to the next; report
+    // tells, once, that the store failed.
+    void rememberVolumeIn(platform::SettingsStore& store, const std::string& appName,
+                          std::function<void(const std::string&)> report);
+    // The volume asked for, 0 to 100 %, and mute.
+    int volume() const { return level_.volume; }
+    bool muted() const { return level_.muted; }
+    void setVolume(int volume);
+    void setMuted(bool muted);
+    // What mpv itself reports; empty until it has.
+    std::optional<double> engineVolume() const { return engineVolume_; }
+    std::optional<bool> engineMuted() const { return engineMuted_; }
+    // mpv's current audio and subtitle track ids, "no" for none.
+    QString engineAudio() const { return engineAudio_; }
+    QString engineSubtitle() const { return engineSubtitle_; }
+    const std::vector<Track>& tracks() const { return tracks_; }
+
+    // Does what a playback key does (Space, arrows, '.', 'm', F11, ...); false
+    // for keys that are not playback keys. The window calls it for keys that
+    // reach it while the control does not have the focus.
+    bool playerKey(const QKeyEvent& event);
+    // The picture's right-click menu: audio tracks, subtitle tracks, Full Screen.
+    std::unique_ptr<QMenu> contextMenu();
+
+    // The window tells whether it fills the screen: the picture then takes it
+    // all, and the panels come over it at the bottom while the pointer is there.
+    void setFullScreen(bool on);
+    bool fullScreen() const { return fullScreen_; }
 
   public slots:
     // The transport bar's actions.
@@ -73,7 +112,6 @@ class MpvControl : public QWidget, public MediaControl {
     void pause();
     void stop();
     void seekTo(double seconds);
-    void setVolume(double percent);
 
   signals:
     // The first picture of the media just opened is on screen.
@@ -85,10 +123,14 @@ class MpvControl : public QWidget, public MediaControl {
     // The position jumped: a seek has landed.
     void seeked(double seconds);
     void volumeChanged();
+    // The user asks for the window to fill the screen, or to leave it.
+    void fullScreenRequested(bool on);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     enum class Stage { Empty, Loading, Loaded, Open, Failed };
@@ -121,6 +163,14 @@ class MpvControl : public QWidget, public MediaControl {
     void seek(double seconds, bool exact);
     void command(std::initializer_list<const char*> words);
     void setPause(bool pause);
+    void act(PlayerAction action);
+    void applyLevel();
+    void chooseTrack(const char* property, std::int64_t id);
+    bool pictureEvent(QEvent* event);
+    void pointerMoved(QPoint inControl);
+    void placePanels();
+    void showPanels(bool shown);
+    void hidePointer(bool hidden);
 
     const platform::SystemMetrics& metrics_;
     platform::MediaPaths& paths_;
@@ -133,6 +183,10 @@ class MpvControl : public QWidget, public MediaControl {
     SurfaceKind surfaceKind_ = SurfaceKind::Software;
     PositionDisplay* display_ = nullptr;
     TransportBar* bar_ = nullptr;
+    QWidget* panels_ = nullptr;
+    VolumeButtons* volumeButtons_ = nullptr;
+    // The widget that gets the mouse over the picture.
+    QWidget* pictureInput_ = nullptr;
 
     std::uint64_t generation_ = 0;
     Media media_;
@@ -145,7 +199,19 @@ class MpvControl : public QWidget, public MediaControl {
     bool stopped_ = false;
     // A seek was started; where it lands is announced.
     bool seeking_ = false;
-    double volume_ = 100;
+
+    VolumeLevel level_;
+    std::unique_ptr<VolumeMemory> memory_;
+    std::optional<double> engineVolume_;
+    std::optional<bool> engineMuted_;
+    QString engineAudio_;
+    QString engineSubtitle_;
+    std::vector<Track> tracks_;
+    int wheelRest_ = 0;
+    bool trace_ = false;
+
+    bool fullScreen_ = false;
+    QTimer pointerIdle_;
 
     std::int32_t unit_ = 0;
     // White figures on black, like a clock.

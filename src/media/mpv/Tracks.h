@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+struct mpv_node;
+
+namespace media {
+
+// An audio or subtitle track of the open media, as mpv lists it.
+struct Track {
+    enum class Kind { Audio, Subtitle };
+    Kind kind = Kind::Audio;
+    std::int64_t id = 0;
+    QString language;
+    QString title;
+    bool selected = false;
+    bool external = false; // a subtitle file beside the media
+};
+
+// The audio and subtitle tracks of mpv's track-list, in its order; video tracks are left out.
+std::vector<Track> tracksFrom(const mpv_node& list);
+
+// "eng - Director's comments", "eng", "Director's comments" or "Track 2".
+QString trackLabel(const Track& track);
+
+} // namespace media
