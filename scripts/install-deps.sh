@@ -12,6 +12,7 @@ build_pkgs=(
 test_pkgs=(
   xvfb xauth xdotool openbox x11-utils imagemagick ffmpeg
   vcdimager libcdio-utils mpv libgl1-mesa-dri python3
+  clang libclang-rt-14-dev
 )
 
 want=("${build_pkgs[@]}")

@@ -300,9 +300,10 @@ std::optional<std::string> storedValue(const QString& text)
 
 // One logical line: from its first non-blank byte to its end, with the first
 // '=' outside quotes. Quoted text and a backslash may carry it over line ends;
-// a ';' outside quotes starts a comment. nullopt when the last line is left
-// open (in quotes, or on a backslash escaping nothing or a lone CR): written
-// back with more lines after it, it would swallow them.
+// a ';' outside quotes starts a comment. nullopt when a line is left open
+// (the last one in quotes or on a backslash escaping nothing, any one on a
+// backslash escaping a lone CR): written back with more lines after it, it
+// would swallow them.
 struct Line {
     qsizetype start = 0;
     qsizetype end = 0;
@@ -328,16 +329,21 @@ std::optional<std::vector<Line>> splitLines(const QByteArray& data, qsizetype po
         }
         Line line{pos, size, -1};
         bool inQuotes = false;
-        bool openEscape = false;
+        bool openEscape = false;     // a backslash at the very end
+        qsizetype escapedCrEnd = -1; // just after a backslash and a lone CR
         qsizetype i = pos;
         for (; i < size; ++i) {
             const char ch = data[i];
             if (ch == '\\') {
                 // The escaped byte belongs to the line, also a line end (with its pair).
                 ++i;
-                openEscape = i >= size || (data[i] == '\r' && i + 1 == size);
-                if (i + 1 < size && (data[i] == '\n' || data[i] == '\r') &&
-                    (data[i + 1] == '\n' || data[i + 1] == '\r') && data[i + 1] != data[i])
+                openEscape = i >= size;
+                if (openEscape)
+                    continue;
+                const bool pair = i + 1 < size && (data[i] == '\n' || data[i] == '\r') &&
+                                  (data[i + 1] == '\n' || data[i + 1] == '\r') && data[i + 1] != data[i];
+                escapedCrEnd = !pair && data[i] == '\r' ? i + 1 : -1;
+                if (pair)
                     ++i;
                 continue;
             }
@@ -348,7 +354,9 @@ std::optional<std::vector<Line>> splitLines(const QByteArray& data, qsizetype po
             else if ((ch == '\n' || ch == '\r' || ch == ';') && !inQuotes)
                 break;
         }
-        if (i >= size && (inQuotes || openEscape))
+        // Written back, such a line would take in the line after it: "\\\r"
+        // followed by the "\n" that ends every line is one escaped line end.
+        if ((i >= size && (inQuotes || openEscape)) || escapedCrEnd == std::min(i, size))
             return std::nullopt;
         line.end = std::min(i, size);
         lines.push_back(line);
@@ -419,7 +427,7 @@ QByteArray IniText::text() const
         if (section.name.isEmpty())
             out += "[General]\n";
         else if (section.name.compare("general", Qt::CaseInsensitive) == 0)
-            out += "[%General]\n";
+            out += "[%" + escapedName(section.name) + "]\n"; // as spelt: "[general]" is the keys outside any
         else
             out += '[' + escapedName(section.name) + "]\n";
         for (const Entry& entry : section.entries)
@@ -433,6 +441,16 @@ QByteArray IniText::text() const
     for (const Section& section : sections_) {
         if (!section.name.isEmpty())
             write(section);
+    }
+    return out;
+}
+
+std::vector<IniText::Item> IniText::items() const
+{
+    std::vector<Item> out;
+    for (const Section& section : sections_) {
+        for (const Entry& entry : section.entries)
+            out.push_back(Item{section.name, entry.key, entry.value});
     }
     return out;
 }
