@@ -69,7 +69,8 @@ TEST(HostileSettings, AFileWhoseLastEntryIsLeftOpenIsDamagedAndKeptAsItIs)
 {
     // Written back with entries after it, each of these endings would swallow them.
     for (const QByteArray& ending :
-         {QByteArray("\"/seed/five.mpg\n"), QByteArray("/seed/five.mpg\\"), QByteArray("/seed/five.mpg\\\r")}) {
+         {QByteArray("\"/seed/five.mpg\n"), QByteArray("/seed/five.mpg\\"), QByteArray("/seed/five.mpg\\\r"),
+          QByteArray("/seed/five.mpg\\\r\r")}) {
         TempConfigHome home;
         const QByteArray text = "[Recent%20Files]\n0=/seed/one.mpg\n4=" + ending;
         home.writeIni(text);
