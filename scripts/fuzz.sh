@@ -33,6 +33,8 @@ run() {
     fi
 }
 
+# libFuzzer reports leaks; the ones the suite may ignore are listed there, with the reason.
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 status=0
 jobs=${JOBS:-1}
 pids=()

@@ -107,6 +107,11 @@ TEST(DamagedDiscTest, AFifoInPlaceOfAnImageFileIsRefusedWithoutWaiting)
         }
         EXPECT_EQ(result.get(), "error: " + fifo.string() + " is not a disc image file");
     }
+
+    // Nor does libcdio get a cue sheet without a track: it would keep memory it never frees.
+    std::ofstream(folder / "empty.cue") << "FILE \"video.bin\" BINARY\n";
+    EXPECT_EQ(lookup((folder / "empty.cue").string()),
+              "error: the disc image " + (folder / "empty.cue").string() + " holds no track");
 }
 
 TEST(DamagedDiscTest, ADirectorySizeBeyondTheDiscCostsALookupNoMoreThanAGoodOne)
