@@ -14,7 +14,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(settings_text registry_file drive_map drive_paths disc_image)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVO_FUZZ=ON >/dev/null
-cmake --build "$build" >/dev/null
+cmake --build "$build" >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2; exit 1; }
 
 run() {
     local target=$1 log=$build/logs/$1.log
