@@ -159,7 +159,12 @@ void IniSettingsStore::update(std::string_view appName, const std::function<bool
         fail(path, "cannot be written", "Its folder " + QDir::toNativeSeparators(folder) + " cannot be made");
 
     // The lock QSettings uses too, so that writers of the file take turns.
-    QLockFile lock(path + ".lock");
+    // QLockFile reads a lock file it finds, and would wait on a FIFO there.
+    struct stat info {};
+    const QString lockPath = path + ".lock";
+    if (::lstat(QFile::encodeName(lockPath).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        fail(path, "cannot be written", "Its lock file " + QDir::toNativeSeparators(lockPath) + " is not a file");
+    QLockFile lock(lockPath);
     if (!lock.tryLock(LockWaitMs)) {
         if (lock.error() == QLockFile::LockFailedError)
             fail(path, "is being written by another program", "Try again");

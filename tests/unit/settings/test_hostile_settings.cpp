@@ -45,32 +45,40 @@ TEST(HostileSettings, AFifoInPlaceOfTheFileIsDamagedNotWaitedForAndNeverReplaced
 {
     TempConfigHome home;
     QDir().mkpath(home.home());
-    const QByteArray fifo = QFile::encodeName(home.iniPath());
-    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-
+    const QByteArray file = QFile::encodeName(home.iniPath());
     platform::IniSettingsStore store;
-    const std::function<void()> calls[] = {[&] { store.GetSetting(App, Section, "0", ""); },
-                                           [&] { store.SaveSetting(App, Section, "0", "/films/a.mpg"); }};
-    for (const auto& call : calls) {
+    // The error of a call, which must not wait for the FIFO (a writer that comes
+    // and goes lets a stalled one go on, so that a failure ends).
+    const auto errorAtOnce = [](const QByteArray& fifo, const std::function<void()>& call) {
         auto result = std::async(std::launch::async, [&] { return errorOf(call); });
         if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-            ADD_FAILURE() << "the store waited for the FIFO";
+            ADD_FAILURE() << "the store waited for " << fifo.constData();
             while (result.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
                 ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
         }
-        EXPECT_EQ(result.get(), damaged(home));
-    }
+        return result.get();
+    };
+    const auto get = [&] { store.GetSetting(App, Section, "0", ""); };
+    const auto save = [&] { store.SaveSetting(App, Section, "0", "/films/a.mpg"); };
+
+    ASSERT_EQ(::mkfifo(file.constData(), 0600), 0);
+    EXPECT_EQ(errorAtOnce(file, get), damaged(home));
+    EXPECT_EQ(errorAtOnce(file, save), damaged(home));
     struct stat info {};
-    ASSERT_EQ(::lstat(fifo.constData(), &info), 0);
+    ASSERT_EQ(::lstat(file.constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    // Nor is a FIFO in place of the lock file waited for.
+    ASSERT_EQ(::unlink(file.constData()), 0);
+    ASSERT_EQ(::mkfifo(file + ".lock", 0600), 0);
+    EXPECT_NE(errorAtOnce(file + ".lock", save).find("lock file"), std::string::npos);
 }
 
 TEST(HostileSettings, AFileWhoseLastEntryIsLeftOpenIsDamagedAndKeptAsItIs)
 {
     // Written back with entries after it, each of these endings would swallow them.
-    for (const QByteArray& ending :
-         {QByteArray("\"/seed/five.mpg\n"), QByteArray("/seed/five.mpg\\"), QByteArray("/seed/five.mpg\\\r"),
-          QByteArray("/seed/five.mpg\\\r\r")}) {
+    for (const QByteArray& ending : {QByteArray("\"/seed/five.mpg\n"), QByteArray("/seed/five.mpg\\"),
+                                     QByteArray("/seed/five.mpg\\\r"), QByteArray("/seed/five.mpg\\\r\r")}) {
         TempConfigHome home;
         const QByteArray text = "[Recent%20Files]\n0=/seed/one.mpg\n4=" + ending;
         home.writeIni(text);
