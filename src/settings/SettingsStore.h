@@ -28,7 +28,8 @@ class SettingsStore {
     // Reads and changes keys of one section as one step: edit sees the values
     // as they stand and sets some, and they are stored together, all or none.
     // No other program using the store changes the settings in between. An
-    // exception from edit stores nothing.
+    // exception from edit stores nothing. edit may run more than once (the
+    // last run counts), so it must start afresh each time.
     virtual void EditSettings(std::string_view appName, std::string_view section,
                               const std::function<void(SettingsEdit&)>& edit) = 0;
 };

@@ -214,6 +214,14 @@ void IniSettingsStore::EditSettings(std::string_view appName, std::string_view s
         IniText& ini_;
         std::string_view section_;
     };
+    // As SaveSetting: an edit that changes nothing takes no lock and writes
+    // nothing, so a read-only folder still lets the player read its list.
+    const QString path = fileFor(appName);
+    IniText now = load(path);
+    Edit trial(now, section);
+    edit(trial);
+    if (!trial.changed)
+        return;
     update(appName, [&](IniText& ini) {
         Edit changes(ini, section);
         edit(changes);
