@@ -19,7 +19,7 @@ cmake --build "$build" >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2;
 run() {
     local target=$1 log=$build/logs/$1.log
     mkdir -p "$build/corpus/$target" "$build/artifacts" "$build/logs"
-    # The input's first lines hold a disc image's sectors: room for some of them.
+    # A disc image's input is mostly its sectors: room for a few dozen.
     local extra=()
     [ "$target" = disc_image ] && extra=(-max_len=65536)
     if "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

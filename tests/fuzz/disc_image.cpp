@@ -6,6 +6,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -26,6 +27,12 @@ const fs::path& folder()
         fs::create_directories(made);
         return made;
     }();
+    // Registered after the path is made, so that it runs before the path goes.
+    static const bool removedAtExit = std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(folder(), ignored);
+    }) == 0;
+    (void)removedAtExit;
     return path;
 }
 

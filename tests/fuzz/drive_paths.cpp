@@ -21,11 +21,17 @@ const fs::path& drive()
         const fs::path base = fs::temp_directory_path() / ("zelvo-fuzz-drive-" + std::to_string(::getpid()));
         fs::create_directories(base / "disc" / "MPEGAV");
         fs::create_directories(base / "disc" / "vcd" / "sub");
-        for (const auto* name : {"disc/MPEGAV/AVSEQ01.DAT", "disc/vcd/info.vcd", "disc/vcd/sub/x", "disc/README.",
-                                 "secret", "disc.txt"})
+        for (const auto* name :
+             {"disc/MPEGAV/AVSEQ01.DAT", "disc/vcd/info.vcd", "disc/vcd/sub/x", "disc/README.", "secret", "disc.txt"})
             std::ofstream(base / name) << name;
         return base / "disc";
     }();
+    // Registered after the folder is made, so that it runs before the path goes.
+    static const bool removedAtExit = std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(drive().parent_path(), ignored);
+    }) == 0;
+    (void)removedAtExit;
     return root;
 }
 
