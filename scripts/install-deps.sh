@@ -14,6 +14,7 @@ test_pkgs=(
   xvfb xauth xdotool openbox x11-utils imagemagick ffmpeg
   vcdimager libcdio-utils mpv libgl1-mesa-dri python3
   dbus-daemon dbus-bin playerctl libglib2.0-bin suckless-tools x11-xserver-utils
+  clang libclang-rt-14-dev
 )
 package_pkgs=(
   dpkg-dev file lintian appstream desktop-file-utils

@@ -24,7 +24,7 @@
 int main(int argc, char** argv)
 {
     // Taken before Qt sees the arguments: Qt removes the ones it understands.
-    const std::string commandLine = platform::commandLineText(argc, argv);
+    const std::string commandLine = platform::absoluteCommandLine(platform::commandLineText(argc, argv));
     platform::preferX11OnWayland();
 
     QApplication application(argc, argv);

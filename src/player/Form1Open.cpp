@@ -2,6 +2,7 @@
 #include "Form1.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace player {
@@ -82,28 +83,42 @@ void Form1::createreg()
 
 void Form1::savename(const std::string& path)
 {
+    // One edit of the stored list: another player recording a file meanwhile
+    // waits, and a full disk leaves the list as it was, not half shifted.
+    constexpr std::size_t Shifted = RecentKeys.size(); // the slot "changed" by a shift
+    std::optional<std::size_t> slot;
     std::array<std::string, RecentKeys.size()> old;
-    for (std::size_t i = 0; i < RecentKeys.size(); ++i) {
-        old[i] = services_.settings.GetSetting(AppName, RecentSection, RecentKeys[i], "");
-        if (old[i] == path)
-            return; // Already listed: it keeps its slot.
-        if (old[i] == "") {
-            services_.settings.SaveSetting(AppName, RecentSection, RecentKeys[i], path);
-            poprec.Enabled(true);
-            rec[i]->Visible(true);
-            rec[i]->Caption(path);
-            return;
+    services_.settings.EditSettings(AppName, RecentSection, [&](platform::SettingsEdit& list) {
+        slot.reset();
+        for (std::size_t i = 0; i < RecentKeys.size(); ++i) {
+            old[i] = list.Get(RecentKeys[i], "");
+            if (old[i] == path)
+                return; // Already listed: it keeps its slot.
+            if (old[i] == "") {
+                list.Set(RecentKeys[i], path);
+                slot = i;
+                return;
+            }
         }
-    }
+        // A full list: the new path goes on top and the others move down one
+        // slot, from the values read above, so the oldest one falls out.
+        list.Set(RecentKeys[0], path);
+        for (std::size_t i = 1; i < RecentKeys.size(); ++i)
+            list.Set(RecentKeys[i], old[i - 1]);
+        slot = Shifted;
+    });
 
-    // A full list: the new path goes on top and the others move down one slot,
-    // from the values read above, so the oldest one falls out.
-    services_.settings.SaveSetting(AppName, RecentSection, RecentKeys[0], path);
-    rec[0]->Caption(path);
-    for (std::size_t i = 1; i < RecentKeys.size(); ++i) {
-        services_.settings.SaveSetting(AppName, RecentSection, RecentKeys[i], old[i - 1]);
-        rec[i]->Caption(old[i - 1]);
+    if (!slot)
+        return;
+    if (*slot != Shifted) {
+        poprec.Enabled(true);
+        rec[*slot]->Visible(true);
+        rec[*slot]->Caption(path);
+        return;
     }
+    rec[0]->Caption(path);
+    for (std::size_t i = 1; i < RecentKeys.size(); ++i)
+        rec[i]->Caption(old[i - 1]);
 }
 
 void Form1::rec_Click(std::int16_t index)

@@ -52,8 +52,11 @@ void Form1::vcd_Click()
     if (drive == "")
         return;
     const std::string video = drive + ":\\mpegav\\avseq01.dat";
+    // The control is shown as Open shows it: after a start-up without a file
+    // it is still hidden, and the track would play with no picture.
     if (isfile(video)) {
         Mov1.MediaFile(video);
+        Mov1.Visible(true);
         vcdtrack = 1;
         vcdvideo = true;
         return;
@@ -61,6 +64,7 @@ void Form1::vcd_Click()
     const std::string music = drive + ":\\mpegav\\music01.dat";
     if (isfile(music)) {
         Mov1.MediaFile(music);
+        Mov1.Visible(true);
         vcdtrack = 1;
         vcdvideo = false;
         return;

@@ -91,6 +91,11 @@ TEST_F(QtFormViewTest, DisabledItemsCannotBeChosenUntilTheModelEnablesThem)
     form1.rec[2]->Caption("/films/a b.mpg");
     form1.rec[2]->Visible(true);
     EXPECT_EQ(action("rec_2")->text(), "/films/a b.mpg");
+    // A file name's "&" is shown, not taken as an access key; the caption stays the path.
+    form1.rec[3]->Caption("/films/Tom & Jerry.avi");
+    EXPECT_EQ(action("rec_3")->text(), "/films/Tom && Jerry.avi");
+    EXPECT_EQ(form1.rec[3]->Caption(), "/films/Tom & Jerry.avi");
+    EXPECT_EQ(action("opn")->text().count('&'), 1);
     EXPECT_TRUE(action("rec_2")->isVisible());
     form1.altop.Checked(true);
     EXPECT_TRUE(action("altop")->isChecked());

@@ -22,11 +22,17 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 # No desktop session bus reaches a test; one that needs a bus starts its own (start_bus).
 unset DBUS_SESSION_BUS_ADDRESS
 _pids=()
+_zelvo_pids=()
 
-# Stops what the test started. A sanitizer report in the program's output
-# fails the test even when every check passed.
+# Stops what the test started: the player as a user ends it, by closing its
+# windows, so that it exits normally and LeakSanitizer reports; the rest with
+# a kill. A sanitizer report in the program's output, or a player that does
+# not end when closed, fails the test even when every check passed.
 cleanup() {
-    local status=$?
+    local status=$? pid
+    if [ -n "${DISPLAY:-}" ]; then
+        for pid in "${_zelvo_pids[@]}"; do close_zelvo "$pid" || status=1; done
+    fi
     for pid in "${_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     if [ -f "$WORK/zelvo.log" ] &&
@@ -109,6 +115,28 @@ start_zelvo() {
     "$ZELVO" "$@" >>"$WORK/zelvo.log" 2>&1 &
     ZELVO_PID=$!
     _pids+=($ZELVO_PID)
+    _zelvo_pids+=($ZELVO_PID)
+}
+
+# close_zelvo PID [seconds]: Alt+F4 on the program's topmost titled window (a
+# message box or dialog before the main window) until it has ended, as a user
+# closes it; the window manager asks the program to close. Returns 1, and
+# kills it, if it is still running after the time (default 30 s: a sanitizer
+# build takes a while to check for leaks at exit).
+close_zelvo() {
+    local pid=$1 limit=${2:-30} wid
+    for _ in $(seq $((limit * 2))); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null || true; return 0; }
+        wid=$(xdotool search --all --onlyvisible --pid "$pid" --name '.' 2>/dev/null | tail -n1 || true)
+        if [ -n "$wid" ]; then
+            xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || true
+            xdotool key --clearmodifiers alt+F4 2>/dev/null || true
+        fi
+        sleep 0.5
+    done
+    echo "FAIL: zelvo ($pid) was still running ${limit}s after its window was closed" >&2
+    kill "$pid" 2>/dev/null
+    return 1
 }
 
 # wait_window NAME [seconds]: prints the id of the first visible window with that exact title.

@@ -11,10 +11,7 @@ start_x 1024x768
 start_zelvo "$film"
 wid=$(wait_window "Zadudu Divir Edever")
 wait_slot 0 "$film"
-xdotool windowactivate --sync "$wid" 2>/dev/null || true
-xdotool key alt+F4
-for _ in $(seq 300); do kill -0 "$ZELVO_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$ZELVO_PID" 2>/dev/null && fail "closing the window did not end the program"
+close_zelvo "$ZELVO_PID" || fail "closing the window did not end the program"
 before=$(cat "$XDG_CONFIG_HOME/Quorvel Movie.ini")
 
 # Second run, no arguments: an empty window until the recent file is chosen.

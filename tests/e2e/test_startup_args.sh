@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The arguments are one path, joined by single blanks: `zelvo my film.mpg`,
 # typed without quotes in the folder of "my film.mpg", plays that file and
-# records the text exactly as it was given.
+# records it as the absolute path of that file, so that it plays from any folder.
 source "$(dirname "$0")/lib.sh"
 
 ffmpeg -hide_banner -loglevel error -y -f lavfi -i "testsrc=size=352x288:rate=25" -t 20 \
@@ -10,7 +10,7 @@ start_x 1024x768
 cd "$WORK"
 start_zelvo my film.mpg
 wid=$(wait_window "Zadudu Divir Edever")
-wait_slot 0 "my film.mpg"
+wait_slot 0 "$WORK/my film.mpg"
 sleep 0.5
 read -r x y w h <<<"$(geometry "$wid")"
 [ $((w - 469)) -le 1 ] && [ $((469 - w)) -le 1 ] || fail "client width $w, expected 469"

@@ -104,6 +104,32 @@ class SettingsStore : public platform::SettingsStore {
     {
         values[address(app, section, key)] = std::string(value);
     }
+    void EditSettings(std::string_view app, std::string_view section,
+                      const std::function<void(platform::SettingsEdit&)>& edit) override
+    {
+        // Applied only when the edit finishes, as the real store writes all or nothing.
+        struct Edit : platform::SettingsEdit {
+            Edit(SettingsStore& store, std::string_view app, std::string_view section)
+                : store(store), app(app), section(section)
+            {
+            }
+            std::string Get(std::string_view key, std::string_view defaultValue) override
+            {
+                auto it = changes.find(address(app, section, key));
+                return it != changes.end() ? it->second : store.GetSetting(app, section, key, defaultValue);
+            }
+            void Set(std::string_view key, std::string_view value) override
+            {
+                changes[address(app, section, key)] = std::string(value);
+            }
+            SettingsStore& store;
+            std::string_view app, section;
+            std::map<std::string, std::string> changes;
+        } changes(*this, app, section);
+        edit(changes);
+        for (auto& [where, value] : changes.changes)
+            values[where] = value;
+    }
     static std::string address(std::string_view app, std::string_view section, std::string_view key)
     {
         return std::string(app) + "/" + std::string(section) + "/" + std::string(key);

@@ -31,6 +31,42 @@ class WatchedStore : public platform::SettingsStore {
         record("save " + std::string(key) + "=" + std::string(value));
         inner_.SaveSetting(app, section, key, value);
     }
+    // Each read and write of the edit's last run (the one that counts) is
+    // recorded as a get and a save.
+    void EditSettings(std::string_view app, std::string_view section,
+                      const std::function<void(platform::SettingsEdit&)>& edit) override
+    {
+        std::vector<std::string> run;
+        const auto flush = [&] {
+            for (const std::string& call : run)
+                record(call);
+        };
+        try {
+            inner_.EditSettings(app, section, [&](platform::SettingsEdit& inner) {
+                struct Watched : platform::SettingsEdit {
+                    Watched(std::vector<std::string>& run, platform::SettingsEdit& inner) : run(run), inner(inner) {}
+                    std::string Get(std::string_view key, std::string_view defaultValue) override
+                    {
+                        run.push_back("get " + std::string(key));
+                        return inner.Get(key, defaultValue);
+                    }
+                    void Set(std::string_view key, std::string_view value) override
+                    {
+                        run.push_back("save " + std::string(key) + "=" + std::string(value));
+                        inner.Set(key, value);
+                    }
+                    std::vector<std::string>& run;
+                    platform::SettingsEdit& inner;
+                } watched(run, inner);
+                run.clear();
+                edit(watched);
+            });
+        } catch (...) {
+            flush();
+            throw;
+        }
+        flush();
+    }
 
     int saves() const
     {

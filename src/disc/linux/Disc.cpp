@@ -1,13 +1,11 @@
 #include "Disc.h"
 
 #include "DrivePath.h"
+#include "IsoDirectory.h"
 #include "RuntimeError.h"
 
-#include <cdio/bytesex.h>
 #include <cdio/cdio.h>
-#include <cdio/iso9660.h>
 #include <cdio/logging.h>
-#include <cdio/xa.h>
 
 #include <fcntl.h>
 #include <linux/cdrom.h>
@@ -20,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <utility>
 
 namespace platform {
 
@@ -33,6 +32,13 @@ constexpr std::int64_t SubheaderBytes = 8;
 constexpr std::uint32_t ChunkSectors = 32;
 // A subheader no sector has: its two copies differ.
 constexpr char UnreadMark[SubheaderBytes] = {1, 2, 3, 4, 5, 6, 7, 8};
+// A directory read a piece at a time: most end in their first sector.
+constexpr std::uint32_t DirectoryChunk = 16;
+// No disc has a directory this large (tens of thousands of names); a damaged
+// size must not make a lookup read the whole disc.
+constexpr std::uint32_t MaxDirectorySectors = 1024;
+// Cue sheets and TOC files are a few lines; anything larger is not one.
+constexpr off_t MaxSheetBytes = 1 << 20;
 
 [[noreturn]] void fail(const std::string& reason)
 {
@@ -53,6 +59,7 @@ class Descriptor {
   public:
     explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(const Descriptor&) = delete;
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     Descriptor& operator=(const Descriptor&) = delete;
     ~Descriptor()
     {
@@ -104,11 +111,17 @@ std::string driveProblem(const std::string& device)
     }
 }
 
-driver_id_t imageDriver(const std::string& image)
+std::string lowerExtension(const std::string& path)
 {
-    std::string extension = std::filesystem::path(image).extension().string();
+    std::string extension = std::filesystem::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+driver_id_t imageDriver(const std::string& image)
+{
+    const std::string extension = lowerExtension(image);
     if (extension == ".cue" || extension == ".bin")
         return DRIVER_BINCUE;
     if (extension == ".toc")
@@ -118,10 +131,111 @@ driver_id_t imageDriver(const std::string& image)
     fail(image + " is not a disc image this player reads (.cue, .bin, .toc or .nrg)");
 }
 
-struct FileListFree {
-    void operator()(CdioISO9660FileList_t* list) const { iso9660_filelist_free(list); }
-};
-using FileList = std::unique_ptr<CdioISO9660FileList_t, FileListFree>;
+// Opens a file libcdio is to read, without waiting for it: a FIFO or a device
+// that blocks would hold the window forever. Only a regular file or a block
+// device is safe to hand over.
+Descriptor openReadable(const std::string& path)
+{
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0)
+        fail(openProblem(path, errno));
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        fail(openProblem(path, errno));
+    if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode))
+        fail(path + " is not a disc image file");
+    return fd;
+}
+
+// The text of a cue sheet or TOC file, read through a descriptor already checked.
+std::string sheetText(const std::string& path)
+{
+    const Descriptor fd = openReadable(path);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || info.st_size > MaxSheetBytes)
+        fail("the disc image " + path + " is damaged");
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail(openProblem(path, errno));
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    return text;
+}
+
+} // namespace
+
+SheetFiles sheetFiles(std::string_view text)
+{
+    SheetFiles sheet;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
+        const std::size_t keywordEnd = std::min(line.size(), line.find_first_of(" \t"));
+        std::string keyword(line.substr(0, keywordEnd));
+        std::transform(keyword.begin(), keyword.end(), keyword.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (keyword == "TRACK") {
+            sheet.tracks = true;
+            continue;
+        }
+        if (keyword != "FILE" && keyword != "DATAFILE")
+            continue;
+        std::string_view rest = line.substr(keywordEnd);
+        rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
+        if (rest.empty())
+            continue;
+        std::string_view name;
+        if (rest.front() == '"') {
+            const std::size_t close = rest.find('"', 1);
+            name = rest.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+        } else {
+            name = rest.substr(0, rest.find_first_of(" \t"));
+        }
+        if (!name.empty())
+            sheet.files.emplace_back(name);
+    }
+    return sheet;
+}
+
+namespace {
+
+// Every file that libcdio would open for the image, checked as openReadable does.
+void checkImageFiles(const std::string& image)
+{
+    const std::string extension = lowerExtension(image);
+    std::string sheet = image;
+    if (extension == ".bin") {
+        // libcdio reads the .bin through the cue sheet of the same name.
+        openReadable(image);
+        sheet = std::filesystem::path(image).replace_extension(".cue").string();
+        struct stat info {};
+        if (::lstat(sheet.c_str(), &info) != 0)
+            return;
+    } else if (extension != ".cue" && extension != ".toc") {
+        openReadable(image);
+        return;
+    }
+    const SheetFiles files = sheetFiles(sheetText(sheet));
+    // A sheet without a track is no disc (and costs libcdio memory it never frees).
+    if (!files.tracks || files.files.empty())
+        fail("the disc image " + sheet + " holds no track");
+    const std::filesystem::path folder = std::filesystem::path(sheet).parent_path();
+    for (const std::string& name : files.files)
+        openReadable(name.front() == '/' ? name : (folder / name).string());
+}
 
 } // namespace
 
@@ -151,11 +265,14 @@ Disc Disc::open(const std::string& target)
     if (device) {
         if (const std::string problem = driveProblem(target); !problem.empty())
             fail(problem);
+        // Optical drives are block devices; a character device may block libcdio.
+        if (!S_ISBLK(info.st_mode))
+            fail(target + " is not an optical drive");
     } else if (S_ISREG(info.st_mode)) {
         driver = imageDriver(target);
-        // libcdio says only "no"; the reason comes from opening it ourselves.
-        if (const Descriptor fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC)); fd.get() < 0)
-            fail(openProblem(target, errno));
+        // libcdio says only "no"; the reason comes from opening it ourselves,
+        // and so does any file of the image that could stall it.
+        checkImageFiles(target);
     } else {
         fail(target + " is neither an optical drive nor a disc image");
     }
@@ -178,27 +295,53 @@ std::string Disc::unreadable() const
     return "cannot read the disc image " + target_;
 }
 
+// The records of a directory. Reads no further than its recorded size, the
+// end of the disc or MaxDirectorySectors, whichever comes first: a damaged
+// size costs a lookup no more than a few sectors.
+std::vector<IsoRecord> Disc::directory(const IsoRecord& folder) const
+{
+    const lsn_t end = cdio_get_disc_last_lsn(cdio_.get());
+    if (end == CDIO_INVALID_LSN || folder.lsn >= static_cast<std::uint32_t>(end))
+        fail(unreadable());
+    std::uint32_t sectors =
+        static_cast<std::uint32_t>((std::uint64_t{folder.size} + iso::SectorBytes - 1) / iso::SectorBytes);
+    sectors = std::min({sectors, static_cast<std::uint32_t>(end) - folder.lsn, MaxDirectorySectors});
+
+    iso::Records found;
+    std::string chunk;
+    for (std::uint32_t first = 0; first < sectors && !found.ended; first += DirectoryChunk) {
+        const std::uint32_t count = std::min(DirectoryChunk, sectors - first);
+        chunk.assign(count * iso::SectorBytes, '\0');
+        if (cdio_read_data_sectors(cdio_.get(), chunk.data(), static_cast<lsn_t>(folder.lsn + first), iso::SectorBytes,
+                                   count) != DRIVER_OP_SUCCESS)
+            fail(unreadable());
+        iso::readRecords(chunk, found);
+    }
+    return std::move(found.records);
+}
+
 DiscFile Disc::find(const std::vector<std::string>& parts) const
 {
     if (parts.empty())
         fail("it is the disc's root folder");
 
-    std::string folder = "/";
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const FileList list(iso9660_fs_readdir(cdio_.get(), folder.c_str()));
-        if (!list)
-            fail(unreadable());
+    std::string descriptor(iso::SectorBytes, '\0');
+    if (cdio_read_data_sectors(cdio_.get(), descriptor.data(), iso::DescriptorSector, iso::SectorBytes, 1) !=
+        DRIVER_OP_SUCCESS)
+        fail(unreadable());
+    std::optional<IsoRecord> folder = iso::rootOf(descriptor);
+    if (!folder)
+        fail("the disc in " + target_ + " has no file system this player reads");
 
-        const iso9660_stat_t* match = nullptr;
-        CdioListNode_t* node = nullptr;
-        _CDIO_LIST_FOREACH(node, list.get())
-        {
-            const auto* entry = static_cast<const iso9660_stat_t*>(_cdio_list_node_data(node));
-            const std::string_view name = entry->filename;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::vector<IsoRecord> records = directory(*folder);
+        const IsoRecord* match = nullptr;
+        for (const IsoRecord& entry : records) {
+            const std::string_view name = entry.name;
             if (name == "." || name == ".." || !DrivePath::sameName(parts[i], name))
                 continue;
             if (name == parts[i] || !match)
-                match = entry;
+                match = &entry;
             if (name == parts[i])
                 break;
         }
@@ -207,30 +350,27 @@ DiscFile Disc::find(const std::vector<std::string>& parts) const
         if (!match)
             fail(last ? "the disc has no such file" : "the disc has no folder " + parts[i]);
         if (!last) {
-            if (match->type != iso9660_stat_s::_STAT_DIR)
+            if (!match->folder)
                 fail(parts[i] + " on the disc is a file, not a folder");
-            folder += std::string(match->filename) + "/";
+            folder = *match;
             continue;
         }
-        if (match->type == iso9660_stat_s::_STAT_DIR)
+        if (match->folder)
             fail("it is a folder");
 
         DiscFile file;
-        file.name = match->filename;
-        file.lsn = match->lsn;
-        const bool form2 = match->b_xa && (uint16_from_be(match->xa.attributes) & XA_ATTR_MODE2FORM2);
-        file.form2 = form2;
+        file.name = match->name;
+        file.form2 = match->form2;
         // A directory counts every sector as 2048 bytes, also a Form 2 one.
         file.sectors = static_cast<std::uint32_t>((std::int64_t{match->size} + Form1Bytes - 1) / Form1Bytes);
         // A damaged entry, or an image cut short, must not send reads past the end of the disc.
         const lsn_t end = cdio_get_disc_last_lsn(cdio_.get());
-        if (end != CDIO_INVALID_LSN) {
-            if (file.lsn < 0 || file.lsn >= end)
-                fail("the file lies beyond the end of the disc in " + target_);
-            file.sectors = std::min<std::uint32_t>(file.sectors, static_cast<std::uint32_t>(end - file.lsn));
-        }
-        file.size = form2 ? std::int64_t{file.sectors} * Form2Bytes
-                          : std::min<std::int64_t>(match->size, std::int64_t{file.sectors} * Form1Bytes);
+        if (end == CDIO_INVALID_LSN || match->lsn >= static_cast<std::uint32_t>(end))
+            fail("the file lies beyond the end of the disc in " + target_);
+        file.lsn = static_cast<std::int32_t>(match->lsn);
+        file.sectors = std::min<std::uint32_t>(file.sectors, static_cast<std::uint32_t>(end - file.lsn));
+        file.size = file.form2 ? std::int64_t{file.sectors} * Form2Bytes
+                               : std::min<std::int64_t>(match->size, std::int64_t{file.sectors} * Form1Bytes);
         return file;
     }
     fail("the disc has no such file"); // not reached: the loop returns or fails

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "IsoDirectory.h"
 #include "MediaPaths.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using CdIo_t = struct _CdIo;
@@ -22,6 +24,14 @@ struct DiscFile {
     std::int64_t size = 0;
 };
 
+// The data files a cue sheet or TOC file names (FILE and DATAFILE lines, as
+// written), and whether it has a TRACK line.
+struct SheetFiles {
+    std::vector<std::string> files;
+    bool tracks = false;
+};
+SheetFiles sheetFiles(std::string_view text);
+
 // The disc in an optical drive, or a disc image, read sector by sector with
 // libcdio, so that Video CD tracks can be read where the kernel's isofs
 // cannot. Every failure is a forms::RuntimeError whose text is the reason,
@@ -29,7 +39,9 @@ struct DiscFile {
 // once, it is never waited for.
 class Disc {
   public:
-    // target: a device (/dev/sr0) or an image (.cue, .bin, .toc, .nrg).
+    // target: a device (/dev/sr0) or an image (.cue, .bin, .toc, .nrg). Every
+    // file libcdio would open must be a regular file or a block device, checked
+    // without waiting, so that a FIFO in its place cannot stall the caller.
     static Disc open(const std::string& target);
 
     // The file those names lead to from the root, each matched as
@@ -48,6 +60,7 @@ class Disc {
     Disc(std::unique_ptr<CdIo_t, Close> cdio, std::string target, bool device);
     // Why the disc cannot be read, worded for the user.
     std::string unreadable() const;
+    std::vector<IsoRecord> directory(const IsoRecord& folder) const;
 
     std::unique_ptr<CdIo_t, Close> cdio_;
     std::string target_;

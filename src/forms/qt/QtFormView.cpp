@@ -25,7 +25,12 @@ namespace {
 
 void follow(QAction& action, const MenuItem& item)
 {
-    action.setText(QString::fromStdString(item.Caption()));
+    // "&" marks an access key in a menu's own captions; the items of a
+    // control array (the recent files) show file names, which show as they are.
+    QString text = QString::fromStdString(item.Caption());
+    if (item.Index() >= 0)
+        text.replace('&', "&&");
+    action.setText(text);
     action.setEnabled(item.Enabled());
     action.setVisible(item.Visible());
     // Only a checked item shows a mark, and Qt must never toggle it on its own.

@@ -7,8 +7,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -16,6 +21,8 @@ namespace {
 
 // Another player writing at the same moment holds the lock for milliseconds.
 constexpr int LockWaitMs = 3000;
+// A settings file is a few kilobytes; one this large is not ours.
+constexpr off_t MaxFileBytes = 16 << 20;
 
 std::string shown(const QString& path)
 {
@@ -30,38 +37,96 @@ std::string shown(const QString& path)
     throw forms::RuntimeError(message);
 }
 
-// What the file holds now; empty when there is no file yet.
+// What the file holds now; empty when there is no file yet. Opened without
+// waiting: a FIFO or device in its place would hold the window at start-up.
 IniText load(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly))
-        fail(path, "cannot be read", file.errorString());
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        fail(path, "cannot be read", file.errorString());
-    std::optional<IniText> ini = IniText::parse(data);
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {};
+        fail(path, "cannot be read", QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    struct stat info {};
+    QByteArray data;
+    int error = ::fstat(fd, &info) == 0 ? 0 : errno;
+    const bool regular = error == 0 && S_ISREG(info.st_mode) && info.st_size <= MaxFileBytes;
+    if (regular) {
+        data.resize(static_cast<qsizetype>(info.st_size));
+        qsizetype got = 0;
+        while (got < data.size()) {
+            const ssize_t n = ::read(fd, data.data() + got, static_cast<std::size_t>(data.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                error = n < 0 ? errno : 0;
+                break;
+            }
+            got += n;
+        }
+        data.truncate(got);
+    }
+    ::close(fd);
+    if (error != 0)
+        fail(path, "cannot be read", QString::fromLocal8Bit(std::strerror(error)));
+    std::optional<IniText> ini = regular ? IniText::parse(data) : std::nullopt;
     if (!ini)
         fail(path, "is damaged and cannot be read", "Correct or remove it");
     return std::move(*ini);
 }
 
+// Why nothing can be written in the folder: QLockFile says only "unknown
+// error", also for a full disk, so a file is made there to ask the system.
+QString writeProblem(const QString& folder)
+{
+    const QByteArray probe = QFile::encodeName(folder + "/.settings-probe-XXXXXX");
+    QByteArray name = probe;
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    const char bytes[256] = {};
+    const int error = ::write(fd, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes) ? 0 : errno;
+    ::close(fd);
+    ::unlink(name.constData());
+    if (error != 0)
+        return QString::fromLocal8Bit(std::strerror(error));
+    return "Its folder " + QDir::toNativeSeparators(folder) + " is not writable";
+}
+
+// Writes a new file beside the old one and renames it over it only after
+// every byte has reached the disk, so that a failure leaves the old file as
+// it was; the reason given is the system's (QSaveFile says "Unknown error"
+// for a full disk).
 void replace(const QString& path, const QByteArray& data)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(path, "cannot be written", file.errorString());
-    // Flushed here and checked: commit() would rename a file whose last
-    // buffered bytes never reached the disk.
-    if (file.write(data) != data.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        fail(path, "cannot be written", reason);
+    const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : path;
+    const QByteArray name = QFile::encodeName(target);
+    const QByteArray temporary = name + ".new-" + QByteArray::number(::getpid());
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0)
+        fail(path, "cannot be written", QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat old {};
+    if (::stat(name.constData(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
+    int error = 0;
+    for (qsizetype done = 0; done < data.size() && error == 0;) {
+        const ssize_t n = ::write(fd, data.constData() + done, static_cast<std::size_t>(data.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EINTR)
+            error = errno;
     }
-    if (!file.commit())
-        fail(path, "cannot be written", file.errorString());
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), name.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        fail(path, "cannot be written", QString::fromLocal8Bit(std::strerror(error)));
+    }
 }
 
 QString fromUtf8(std::string_view text)
@@ -84,29 +149,84 @@ std::string IniSettingsStore::GetSetting(std::string_view appName, std::string_v
     return value ? *value : std::string(defaultValue);
 }
 
-void IniSettingsStore::SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
-                                   std::string_view value)
+// Changes the file as one step: under the lock, read, changed by change and,
+// if it says so, replaced whole.
+void IniSettingsStore::update(std::string_view appName, const std::function<bool(IniText&)>& change)
 {
     const QString path = fileFor(appName);
-    // Writing what is there already would change nothing but wear the disk.
-    if (QFile::exists(path) && load(path).value(section, key) == std::optional<std::string>(value))
-        return;
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         fail(path, "cannot be written", "Its folder " + QDir::toNativeSeparators(folder) + " cannot be made");
 
     // The lock QSettings uses too, so that writers of the file take turns.
-    QLockFile lock(path + ".lock");
+    // QLockFile reads a lock file it finds, and would wait on a FIFO there.
+    struct stat info {};
+    const QString lockPath = path + ".lock";
+    if (::lstat(QFile::encodeName(lockPath).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        fail(path, "cannot be written", "Its lock file " + QDir::toNativeSeparators(lockPath) + " is not a file");
+    QLockFile lock(lockPath);
     if (!lock.tryLock(LockWaitMs)) {
         if (lock.error() == QLockFile::LockFailedError)
             fail(path, "is being written by another program", "Try again");
-        fail(path, "cannot be written", "Its folder " + QDir::toNativeSeparators(folder) + " is not writable");
+        fail(path, "cannot be written", writeProblem(folder));
     }
 
     // Read under the lock and never written if unreadable: nothing already stored is lost.
     IniText ini = load(path);
-    ini.setValue(section, key, value);
-    replace(path, ini.text());
+    if (change(ini))
+        replace(path, ini.text());
+}
+
+void IniSettingsStore::SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
+                                   std::string_view value)
+{
+    // Writing what is there already would change nothing but wear the disk.
+    const QString path = fileFor(appName);
+    if (QFile::exists(path) && load(path).value(section, key) == std::optional<std::string>(value))
+        return;
+    update(appName, [&](IniText& ini) {
+        ini.setValue(section, key, value);
+        return true;
+    });
+}
+
+void IniSettingsStore::EditSettings(std::string_view appName, std::string_view section,
+                                    const std::function<void(SettingsEdit&)>& edit)
+{
+    class Edit : public SettingsEdit {
+      public:
+        Edit(IniText& ini, std::string_view section) : ini_(ini), section_(section) {}
+        std::string Get(std::string_view key, std::string_view defaultValue) override
+        {
+            const std::optional<std::string> value = ini_.value(section_, key);
+            return value ? *value : std::string(defaultValue);
+        }
+        void Set(std::string_view key, std::string_view value) override
+        {
+            if (ini_.value(section_, key) == std::optional<std::string>(value))
+                return;
+            ini_.setValue(section_, key, value);
+            changed = true;
+        }
+        bool changed = false;
+
+      private:
+        IniText& ini_;
+        std::string_view section_;
+    };
+    // As SaveSetting: an edit that changes nothing takes no lock and writes
+    // nothing, so a read-only folder still lets the player read its list.
+    const QString path = fileFor(appName);
+    IniText now = load(path);
+    Edit trial(now, section);
+    edit(trial);
+    if (!trial.changed)
+        return;
+    update(appName, [&](IniText& ini) {
+        Edit changes(ini, section);
+        edit(changes);
+        return changes.changed;
+    });
 }
 
 } // namespace platform

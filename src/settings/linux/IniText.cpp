@@ -1,5 +1,6 @@
 #include "IniText.h"
 
+#include <QStringDecoder>
 #include <QStringView>
 
 #include <algorithm>
@@ -26,19 +27,29 @@ int hexValue(char ch)
     return -1;
 }
 
+// UTF-8 to text, keeping a U+FEFF at the start: these are pieces of names
+// and values, where it is a character and not a byte order mark.
+QString utf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 QString fromUtf8(std::string_view text)
 {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 // Section and key names: letters, digits and _-. as they are, '/' as '\',
-// anything else as %XX or %UXXXX.
+// anything else as %XX or %UXXXX. A '/' at the end is %2F, since a '\'
+// there would escape the '=' after a key.
 QByteArray escapedName(const QString& name)
 {
     QByteArray out;
-    for (const QChar qch : name) {
-        const char16_t ch = qch.unicode();
-        if (ch == '/') {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t ch = name[i].unicode();
+        if (ch == '/' && i + 1 < name.size()) {
             out += '\\';
         } else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' ||
                    ch == '-' || ch == '.') {
@@ -61,7 +72,7 @@ QString unescapedName(QByteArrayView raw)
     QString out;
     QByteArray run;
     const auto flush = [&] {
-        out += QString::fromUtf8(run);
+        out += utf8(run);
         run.clear();
     };
     for (qsizetype i = 0; i < raw.size();) {
@@ -166,7 +177,7 @@ QByteArray escapedValue(const QString& text, bool bytes)
 QByteArray writtenValue(std::string_view value)
 {
     const QByteArray bytes(value.data(), static_cast<qsizetype>(value.size()));
-    const QString text = QString::fromUtf8(bytes);
+    const QString text = utf8(bytes);
     if (text.toUtf8() != bytes) // not UTF-8: a file name in another encoding
         return escapedValue("@ByteArray(" + QString::fromLatin1(bytes) + ')', true);
     return escapedValue(text.startsWith('@') ? QStringLiteral("@") + text : text, false);
@@ -179,7 +190,7 @@ QString unescapedValue(QByteArrayView raw)
     QString out;
     QByteArray run;
     const auto flush = [&] {
-        out += QString::fromUtf8(run);
+        out += utf8(run);
         run.clear();
     };
     const auto skipBlanks = [&](qsizetype& i) {
@@ -289,14 +300,17 @@ std::optional<std::string> storedValue(const QString& text)
 
 // One logical line: from its first non-blank byte to its end, with the first
 // '=' outside quotes. Quoted text and a backslash may carry it over line ends;
-// a ';' outside quotes starts a comment.
+// a ';' outside quotes starts a comment. nullopt when a line is left open
+// (the last one in quotes or on a backslash escaping nothing, any one on a
+// backslash escaping a lone CR): written back with more lines after it, it
+// would swallow them.
 struct Line {
     qsizetype start = 0;
     qsizetype end = 0;
     qsizetype equals = -1;
 };
 
-std::vector<Line> splitLines(const QByteArray& data, qsizetype pos)
+std::optional<std::vector<Line>> splitLines(const QByteArray& data, qsizetype pos)
 {
     std::vector<Line> lines;
     const qsizetype size = data.size();
@@ -315,14 +329,21 @@ std::vector<Line> splitLines(const QByteArray& data, qsizetype pos)
         }
         Line line{pos, size, -1};
         bool inQuotes = false;
+        bool openEscape = false;     // a backslash at the very end
+        qsizetype escapedCrEnd = -1; // just after a backslash and a lone CR
         qsizetype i = pos;
         for (; i < size; ++i) {
             const char ch = data[i];
             if (ch == '\\') {
                 // The escaped byte belongs to the line, also a line end (with its pair).
                 ++i;
-                if (i + 1 < size && (data[i] == '\n' || data[i] == '\r') &&
-                    (data[i + 1] == '\n' || data[i + 1] == '\r') && data[i + 1] != data[i])
+                openEscape = i >= size;
+                if (openEscape)
+                    continue;
+                const bool pair = i + 1 < size && (data[i] == '\n' || data[i] == '\r') &&
+                                  (data[i + 1] == '\n' || data[i + 1] == '\r') && data[i + 1] != data[i];
+                escapedCrEnd = !pair && data[i] == '\r' ? i + 1 : -1;
+                if (pair)
                     ++i;
                 continue;
             }
@@ -333,6 +354,10 @@ std::vector<Line> splitLines(const QByteArray& data, qsizetype pos)
             else if ((ch == '\n' || ch == '\r' || ch == ';') && !inQuotes)
                 break;
         }
+        // Written back, such a line would take in the line after it: "\\\r"
+        // followed by the "\n" that ends every line is one escaped line end.
+        if ((i >= size && (inQuotes || openEscape)) || escapedCrEnd == std::min(i, size))
+            return std::nullopt;
         line.end = std::min(i, size);
         lines.push_back(line);
         pos = line.end;
@@ -349,7 +374,10 @@ std::optional<IniText> IniText::parse(const QByteArray& data)
     IniText ini;
     const qsizetype start = data.startsWith("\xef\xbb\xbf") ? 3 : 0;
     QString current;
-    for (const Line& line : splitLines(data, start)) {
+    const std::optional<std::vector<Line>> lines = splitLines(data, start);
+    if (!lines)
+        return std::nullopt;
+    for (const Line& line : *lines) {
         const QByteArrayView text(data.constData() + line.start, line.end - line.start);
         if (text.front() == '[') {
             const qsizetype close = text.indexOf(']');
@@ -399,7 +427,7 @@ QByteArray IniText::text() const
         if (section.name.isEmpty())
             out += "[General]\n";
         else if (section.name.compare("general", Qt::CaseInsensitive) == 0)
-            out += "[%General]\n";
+            out += "[%" + escapedName(section.name) + "]\n"; // as spelt: "[general]" is the keys outside any
         else
             out += '[' + escapedName(section.name) + "]\n";
         for (const Entry& entry : section.entries)
@@ -413,6 +441,16 @@ QByteArray IniText::text() const
     for (const Section& section : sections_) {
         if (!section.name.isEmpty())
             write(section);
+    }
+    return out;
+}
+
+std::vector<IniText::Item> IniText::items() const
+{
+    std::vector<Item> out;
+    for (const Section& section : sections_) {
+        for (const Entry& entry : section.entries)
+            out.push_back(Item{section.name, entry.key, entry.value});
     }
     return out;
 }

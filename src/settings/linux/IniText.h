@@ -29,6 +29,14 @@ class IniText {
 
     QByteArray text() const;
 
+    // Every entry, as read or set, section by section.
+    struct Item {
+        QString section;
+        QString key;
+        std::optional<std::string> value;
+    };
+    std::vector<Item> items() const;
+
   private:
     struct Entry {
         QString key;

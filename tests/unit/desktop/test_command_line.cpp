@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -23,6 +27,20 @@ TEST(CommandLineTest, ArgumentsAreJoinedBySingleSpacesAndNeverParsed)
     // Quotes that reach the program stay; blanks inside an argument are kept as they are.
     const char* odd[] = {"zelvo", "\"a.mpg\"", " lead", "trail  ", "", "-style"};
     EXPECT_EQ(platform::commandLineText(6, odd), "\"a.mpg\"  lead trail    -style");
+}
+
+TEST(CommandLineTest, ARelativePathThatNamesAFileIsMadeAbsoluteOthersStayAsTyped)
+{
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    QDir(dir.path()).mkpath("sub dir");
+    QFile(dir.path() + "/clip.mpg").open(QIODevice::WriteOnly);
+    QFile(dir.path() + "/sub dir/my film.mpg").open(QIODevice::WriteOnly);
+
+    EXPECT_EQ(platform::absoluteCommandLine("clip.mpg", folder), folder + "/clip.mpg");
+    EXPECT_EQ(platform::absoluteCommandLine("./sub dir/my film.mpg", folder), folder + "/sub dir/my film.mpg");
+    for (const std::string typed : {"missing.mpg", "D:\\mpegav\\avseq01.dat", "d:clip.mpg", "/abs/clip.mpg", ""})
+        EXPECT_EQ(platform::absoluteCommandLine(typed, folder), typed);
 }
 
 // Puts an environment variable back as it was, unset if it was unset.

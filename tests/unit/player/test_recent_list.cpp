@@ -153,8 +153,9 @@ TEST(RecentList, ASixthPathGoesOnTopAndTheOldestFallsOut)
     EXPECT_EQ(h.captions(), shifted);
     EXPECT_EQ(home.iniBytes().indexOf("e.dat"), -1);
 
-    // All five read before the first write, each write before its caption; no
-    // enabled or visible state is touched.
+    // All five read before the first write, and all five written, as one
+    // replace of the file, before the first caption; no enabled or visible
+    // state is touched.
     const Strings expected = {
         "MediaFile=/films/f.mpg",
         "ful.Enabled=true",
@@ -167,14 +168,14 @@ TEST(RecentList, ASixthPathGoesOnTopAndTheOldestFallsOut)
         "get 3",
         "get 4",
         "save 0=/films/f.mpg",
-        "rec0.Caption=/films/f.mpg",
         "save 1=/films/a.mpg",
-        "rec1.Caption=/films/a.mpg",
         "save 2=/films/b.avi",
-        "rec2.Caption=/films/b.avi",
         "save 3=/films/c.mov",
-        "rec3.Caption=/films/c.mov",
         "save 4=/films/d.mp3",
+        "rec0.Caption=/films/f.mpg",
+        "rec1.Caption=/films/a.mpg",
+        "rec2.Caption=/films/b.avi",
+        "rec3.Caption=/films/c.mov",
         "rec4.Caption=/films/d.mp3",
     };
     EXPECT_EQ(h.mov1.log, expected);
@@ -289,20 +290,34 @@ TEST(RecentList, AStoreThatCannotBeWrittenLeavesTheFileAndTheMenuAsTheyWere)
     EXPECT_EQ(h.mov1.log.back(), "StartPlayback");
 }
 
-TEST(RecentList, AFailureHalfwayThroughTheShiftKeepsWhatWasWritten)
+TEST(RecentList, ADiskThatFillsDuringTheShiftKeepsTheWholeListAndSaysWhy)
 {
+    // A long newest entry and a short next one: written slot by slot, slot 0
+    // would still fit and slot 1 would not, losing the newest entry.
+    const Strings list = {"/films/" + std::string(150, 'a') + ".mpg", "/f/b.avi", "/f/c.mov", "/f/d.mp3", "/f/e.dat"};
     TempConfigHome home;
-    fill(home, Five);
+    fill(home, list);
     StoreHarness h(home);
     h.load();
-    h.store.onCall = [](const std::string& call) {
-        if (call.rfind("save 2=", 0) == 0)
-            throw forms::RuntimeError("disk gone");
-    };
+    const QByteArray before = home.iniBytes();
+    const std::string newest = "/films/" + std::string(100, 'n') + ".mpg";
+    const rlim_t slotZeroOnly = static_cast<rlim_t>(before.size() + newest.size() - list[0].size());
 
-    h.open("/films/f.mpg");
-    EXPECT_EQ(h.boxes.shown, Strings{"disk gone"});
-    const Strings partly = {"/films/f.mpg", "/films/a.mpg", "/films/c.mov", "/films/d.mp3", "/films/e.dat"};
-    EXPECT_EQ(stored(h), partly);
-    EXPECT_EQ(h.captions(), partly);
+    {
+        const FileSizeLimit full(slotZeroOnly);
+        h.open(newest);
+    }
+    EXPECT_EQ(home.iniBytes(), before);
+    EXPECT_EQ(h.captions(), list);
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_NE(h.boxes.shown[0].find("File too large"), std::string::npos) << h.boxes.shown[0];
+
+    // Not even the lock file fits: the message still gives the system's reason.
+    {
+        const FileSizeLimit full(0);
+        h.open(newest);
+    }
+    EXPECT_EQ(home.iniBytes(), before);
+    ASSERT_EQ(h.boxes.shown.size(), 2u);
+    EXPECT_NE(h.boxes.shown[1].find("File too large"), std::string::npos) << h.boxes.shown[1];
 }

@@ -320,19 +320,6 @@ TEST_F(VcdTest, EveryPathLooksForTheDriveAgain)
     EXPECT_EQ(std::count(h.drives.asked.begin(), h.drives.asked.end(), "B:"), 2);
 }
 
-TEST_F(VcdTest, PlayVideoCdLeavesTheControlAsVisibleAsItWas)
-{
-    disc("D", {1});
-    h.mov1.Visible(false);
-    h.f().vcd.Click();
-    EXPECT_FALSE(h.mov1.Visible());
-    EXPECT_EQ(handedOver(), std::vector<std::string>{"D:\\mpegav\\avseq01.dat"});
-
-    h.mov1.Visible(true);
-    h.f().vcd_Click();
-    EXPECT_TRUE(h.mov1.Visible());
-}
-
 TEST_F(VcdTest, IsfileOpensAndClosesOrAnswersFalseQuietly)
 {
     h.files.existing = {"/films/a.mpg"};
@@ -343,14 +330,23 @@ TEST_F(VcdTest, IsfileOpensAndClosesOrAnswersFalseQuietly)
     EXPECT_TRUE(h.boxes.shown.empty());
 }
 
-TEST_F(VcdTest, PlayVideoCdRightAfterStartUpKeepsTheControlHidden)
+TEST_F(VcdTest, PlayVideoCdShowsTheControlLikeOpenAndNoDiscLeavesItAsItWas)
 {
     h.load();
     ASSERT_FALSE(h.mov1.Visible());
+    type('V'); // no drive yet
+    EXPECT_FALSE(h.mov1.Visible());
     disc("D", {1});
     type('V');
     EXPECT_EQ(handedOver(), std::vector<std::string>{"D:\\mpegav\\avseq01.dat"});
-    EXPECT_FALSE(h.mov1.Visible());
+    EXPECT_TRUE(h.mov1.Visible());
+
+    // A music disc plays in a shown control too.
+    h.mov1.Visible(false);
+    h.files.existing = {"D:\\mpegav\\music01.dat"};
+    h.f().vcd.Click();
+    EXPECT_EQ(h.mov1.MediaFile(), "D:\\mpegav\\music01.dat");
+    EXPECT_TRUE(h.mov1.Visible());
 }
 
 TEST_F(VcdTest, OpenStopsTheTrackKeysARecentFileDoesNot)

@@ -1,0 +1,132 @@
+// The settings file when it is hostile: not a file at all, damaged text, odd
+// names and values, and two players editing it at once.
+#include "support/TempConfigHome.h"
+
+#include "IniSettingsStore.h"
+#include "RuntimeError.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <future>
+#include <string>
+
+namespace {
+
+constexpr std::string_view App = "Quorvel Movie";
+constexpr std::string_view Section = "Recent Files";
+
+std::string errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const forms::RuntimeError& e) {
+        return e.what();
+    }
+    return "<no error>";
+}
+
+std::string damaged(const TempConfigHome& home)
+{
+    return "The settings file " + home.iniPath().toStdString() +
+           " is damaged and cannot be read. Correct or remove it.";
+}
+
+} // namespace
+
+TEST(HostileSettings, AFifoInPlaceOfTheFileIsDamagedNotWaitedForAndNeverReplaced)
+{
+    TempConfigHome home;
+    QDir().mkpath(home.home());
+    const QByteArray file = QFile::encodeName(home.iniPath());
+    platform::IniSettingsStore store;
+    // The error of a call, which must not wait for the FIFO (a writer that comes
+    // and goes lets a stalled one go on, so that a failure ends).
+    const auto errorAtOnce = [](const QByteArray& fifo, const std::function<void()>& call) {
+        auto result = std::async(std::launch::async, [&] { return errorOf(call); });
+        if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << "the store waited for " << fifo.constData();
+            while (result.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
+                ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
+        }
+        return result.get();
+    };
+    const auto get = [&] { store.GetSetting(App, Section, "0", ""); };
+    const auto save = [&] { store.SaveSetting(App, Section, "0", "/films/a.mpg"); };
+
+    ASSERT_EQ(::mkfifo(file.constData(), 0600), 0);
+    EXPECT_EQ(errorAtOnce(file, get), damaged(home));
+    EXPECT_EQ(errorAtOnce(file, save), damaged(home));
+    struct stat info {};
+    ASSERT_EQ(::lstat(file.constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    // Nor is a FIFO in place of the lock file waited for.
+    ASSERT_EQ(::unlink(file.constData()), 0);
+    ASSERT_EQ(::mkfifo(file + ".lock", 0600), 0);
+    EXPECT_NE(errorAtOnce(file + ".lock", save).find("lock file"), std::string::npos);
+}
+
+TEST(HostileSettings, AFileWhoseLastEntryIsLeftOpenIsDamagedAndKeptAsItIs)
+{
+    // Written back with entries after it, each of these endings would swallow them.
+    for (const QByteArray& ending : {QByteArray("\"/seed/five.mpg\n"), QByteArray("/seed/five.mpg\\"),
+                                     QByteArray("/seed/five.mpg\\\r"), QByteArray("/seed/five.mpg\\\r\r")}) {
+        TempConfigHome home;
+        const QByteArray text = "[Recent%20Files]\n0=/seed/one.mpg\n4=" + ending;
+        home.writeIni(text);
+        platform::IniSettingsStore store;
+        EXPECT_EQ(errorOf([&] { store.GetSetting(App, Section, "0", ""); }), damaged(home)) << ending.toStdString();
+        EXPECT_EQ(errorOf([&] { store.SaveSetting(App, Section, "1", "/films/new.mpg"); }), damaged(home));
+        EXPECT_EQ(home.iniBytes(), text);
+    }
+}
+
+TEST(HostileSettings, KeysEndingInASlashAndValuesWithAByteOrderMarkComeBackExactly)
+{
+    TempConfigHome home;
+    platform::IniSettingsStore store;
+    const std::string bom = "\t\xEF\xBB\xBF.mpg";
+    store.SaveSetting(App, Section, "folder/", "/films/");
+    store.SaveSetting(App, Section, "bom", bom);
+    store.SaveSetting(App, Section, "\xEF\xBB\xBF", "key");
+    EXPECT_EQ(store.GetSetting(App, Section, "folder/", ""), "/films/");
+    EXPECT_EQ(store.GetSetting(App, Section, "bom", ""), bom);
+    EXPECT_EQ(store.GetSetting(App, Section, "\xEF\xBB\xBF", ""), "key");
+}
+
+TEST(HostileSettings, EditsOfTwoProcessesAtOnceLoseNothing)
+{
+    TempConfigHome home;
+    constexpr int Rounds = 40;
+    const auto count = [] {
+        platform::IniSettingsStore store;
+        for (int i = 0; i < Rounds; ++i) {
+            store.EditSettings(App, "Counts", [](platform::SettingsEdit& edit) {
+                edit.Set("n", std::to_string(std::stoi(edit.Get("n", "0")) + 1));
+            });
+        }
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        try {
+            count();
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    EXPECT_NO_THROW(count());
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(platform::IniSettingsStore().GetSetting(App, "Counts", "n", ""), std::to_string(2 * Rounds));
+}
