@@ -23,7 +23,8 @@ std::int64_t microseconds(double seconds)
 
 std::string trackTitle(const std::string& path)
 {
-    static const std::regex vcdTrack(R"(^[A-Za-z]:\\mpegav\\(?:avseq|music)(\d+)\.dat$)", std::regex::icase);
+    // Three digits at most: a disc's track numbers end at 255, and a longer run is a name, not a number.
+    static const std::regex vcdTrack(R"(^[A-Za-z]:\\mpegav\\(?:avseq|music)(\d{1,3})\.dat$)", std::regex::icase);
     std::smatch match;
     if (std::regex_match(path, match, vcdTrack))
         return "Video CD track " + std::to_string(std::stoi(match[1].str()));
@@ -34,6 +35,9 @@ std::string trackTitle(const std::string& path)
 PlayerRemote::PlayerRemote(media::MpvControl& control, player::Form1& form1, QWidget& window)
     : control_(control), form1_(form1), window_(window)
 {
+    // The Video CD track lives in the window; any handler may have changed it,
+    // even one that ended in an error before the control heard of it.
+    form1_.dispatcher.afterHandler = [this] { notify(); };
     connect(&control_, &media::MpvControl::playbackChanged, this, &PlayerRemote::notify);
     connect(&control_, &media::MpvControl::mediaChanged, this, &PlayerRemote::notify);
     connect(&control_, &media::MpvControl::volumeChanged, this, &PlayerRemote::notify);
@@ -41,6 +45,11 @@ PlayerRemote::PlayerRemote(media::MpvControl& control, player::Form1& form1, QWi
         if (seeked)
             seeked(microseconds(seconds));
     });
+}
+
+PlayerRemote::~PlayerRemote()
+{
+    form1_.dispatcher.afterHandler = nullptr;
 }
 
 void PlayerRemote::notify()

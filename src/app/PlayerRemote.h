@@ -18,6 +18,7 @@ class PlayerRemote : public QObject, public platform::RemoteControl {
     Q_OBJECT
   public:
     PlayerRemote(media::MpvControl& control, player::Form1& form1, QWidget& window);
+    ~PlayerRemote() override;
 
     platform::PlaybackStatus status() const override;
     platform::TrackInfo track() const override;

@@ -10,6 +10,19 @@ bool Dispatcher::run(const std::function<void()>& handler) noexcept
 {
     if (!handler)
         return true;
+    const bool ok = runHandler(handler);
+    if (afterHandler) {
+        try {
+            afterHandler();
+        } catch (...) {
+            // A watcher's trouble is its own; the handler's outcome stands.
+        }
+    }
+    return ok;
+}
+
+bool Dispatcher::runHandler(const std::function<void()>& handler) noexcept
+{
     std::string message;
     try {
         handler();

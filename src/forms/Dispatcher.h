@@ -15,7 +15,13 @@ class Dispatcher {
     // Returns false when the handler ended with an error (already shown).
     bool run(const std::function<void()>& handler) noexcept;
 
+    // Called after every handler, however it ended, so that whoever shows the
+    // window's state elsewhere (the desktop's media controls) can look again.
+    std::function<void()> afterHandler;
+
   private:
+    bool runHandler(const std::function<void()>& handler) noexcept;
+
     platform::MessageBoxes& boxes_;
 };
 

@@ -133,6 +133,8 @@ TEST(TrackTitle, NamesFilesByTheirNameAndDiscTracksAsTracks)
     EXPECT_EQ(app::trackTitle("e:\\MPEGAV\\MUSIC11.DAT"), "Video CD track 11");
     EXPECT_EQ(app::trackTitle("D:\\mpegav\\other.dat"), "other.dat");
     EXPECT_EQ(app::trackTitle("film.mpg"), "film.mpg");
+    // A number too long for an int is a name, not a crash.
+    EXPECT_EQ(app::trackTitle("D:\\mpegav\\avseq99999999999.dat"), "avseq99999999999.dat");
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include <unistd.h>
 
@@ -29,8 +31,8 @@ MprisService::~MprisService()
     remote_.changed = nullptr;
     remote_.seeked = nullptr;
     if (!busName_.isEmpty()) {
+        // The name goes with the connection; asking the bus for it back would wait on the bus at exit.
         connection_.unregisterObject(ObjectPath);
-        connection_.unregisterService(busName_);
     }
 }
 
@@ -102,7 +104,11 @@ void MprisService::seekBy(qlonglong offsetUs)
     if (!remote_.canSeek())
         return;
     const std::optional<std::int64_t> length = remote_.track().lengthUs;
-    const qlonglong target = std::max<qlonglong>(0, remote_.positionUs() + offsetUs);
+    // Saturated: a client may ask for any offset, up to the largest a 64-bit number holds.
+    const qlonglong position = remote_.positionUs();
+    const qlonglong target = offsetUs > 0 && position > std::numeric_limits<qlonglong>::max() - offsetUs
+                                 ? std::numeric_limits<qlonglong>::max()
+                                 : std::max<qlonglong>(0, position + offsetUs);
     // Past the end is the next track, as the interface asks.
     if (length && target >= *length) {
         remote_.next();
@@ -124,6 +130,8 @@ void MprisService::setPosition(const QDBusObjectPath& track, qlonglong positionU
 
 void MprisService::setVolume(double volume)
 {
+    if (!std::isfinite(volume))
+        return;
     remote_.setVolume(std::clamp(volume, 0.0, 1.0));
 }
 

@@ -502,7 +502,9 @@ void MpvControl::handle(const mpv_event& event)
             media_.stage = Stage::Loaded;
         break;
     case MPV_EVENT_SEEK:
-        seeking_ = true;
+        // A seek in the media before, still queued when this one was put, is not this one's.
+        if (playingEntry_ == media_.entry)
+            seeking_ = true;
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         // Where a seek landed is asked once, not read from every frame's position.
@@ -522,8 +524,12 @@ void MpvControl::handle(const mpv_event& event)
         if (replyOf(event.reply_userdata) == Reply::SeekLanded &&
             generationOf(event.reply_userdata) == media_.generation && event.error >= 0) {
             const auto& property = *static_cast<const mpv_event_property*>(event.data);
-            if (property.format == MPV_FORMAT_DOUBLE)
-                emit seeked(*static_cast<const double*>(property.data));
+            if (property.format == MPV_FORMAT_DOUBLE) {
+                // Known before it is told, so that whoever reads the position then finds it there.
+                position_ = *static_cast<const double*>(property.data);
+                showPosition();
+                emit seeked(position_);
+            }
             break;
         }
         if (replyOf(event.reply_userdata) == Reply::Picture &&

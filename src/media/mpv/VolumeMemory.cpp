@@ -47,7 +47,6 @@ VolumeLevel VolumeMemory::load()
     } catch (const std::exception& error) {
         failed(error);
     }
-    saved_ = level;
     return level;
 }
 
@@ -64,16 +63,12 @@ void VolumeMemory::flush()
         return;
     const VolumeLevel level = *std::exchange(pending_, std::nullopt);
     try {
-        // Each key saved is a write of the whole file: only what differs from
-        // the file is saved, so that a wheel spin is one write.
-        if (level.volume != saved_.volume) {
-            store_.SaveSetting(appName_, Section, "Level", std::to_string(level.volume));
-            saved_.volume = level.volume;
-        }
-        if (level.muted != saved_.muted) {
-            store_.SaveSetting(appName_, Section, "Mute", level.muted ? "1" : "0");
-            saved_.muted = level.muted;
-        }
+        // One edit of the section: a burst that moved the level and the mute is
+        // one write of the file, and a key that did not change is not written.
+        store_.EditSettings(appName_, Section, [&level](platform::SettingsEdit& edit) {
+            edit.Set("Level", std::to_string(level.volume));
+            edit.Set("Mute", level.muted ? "1" : "0");
+        });
     } catch (const std::exception& error) {
         failed(error);
     }

@@ -151,6 +151,16 @@ TEST_F(FormsTest, AnErrorLeavingAHandlerIsShownAndTheProgramGoesOn)
     EXPECT_EQ(boxes.shown.back(), "Unexpected error");
 }
 
+TEST_F(FormsTest, WatchersLookAgainAfterEveryHandlerEvenOneThatFailed)
+{
+    std::vector<std::string> order;
+    boxes.onShow = [&](const std::string&) { order.push_back("box"); };
+    dispatcher.afterHandler = [&] { order.push_back("after"); };
+    dispatcher.run([&] { order.push_back("handler"); });
+    dispatcher.run([] { throw forms::RuntimeError("no disc"); });
+    EXPECT_EQ(order, (std::vector<std::string>{"handler", "after", "box", "after"}));
+}
+
 TEST(MenuBarTest, BuildsTheTreeAndControlArraysFromTheTable)
 {
     constexpr std::array<forms::MenuRow, 6> rows{{
