@@ -47,6 +47,7 @@ VolumeLevel VolumeMemory::load()
     } catch (const std::exception& error) {
         failed(error);
     }
+    saved_ = level;
     return level;
 }
 
@@ -64,11 +65,15 @@ void VolumeMemory::flush()
     const VolumeLevel level = *std::exchange(pending_, std::nullopt);
     try {
         // One edit of the section: a burst that moved the level and the mute is
-        // one write of the file, and a key that did not change is not written.
-        store_.EditSettings(appName_, Section, [&level](platform::SettingsEdit& edit) {
-            edit.Set("Level", std::to_string(level.volume));
-            edit.Set("Mute", level.muted ? "1" : "0");
+        // one write of the file, and only the keys that changed are written.
+        const VolumeLevel saved = saved_;
+        store_.EditSettings(appName_, Section, [&level, &saved](platform::SettingsEdit& edit) {
+            if (level.volume != saved.volume)
+                edit.Set("Level", std::to_string(level.volume));
+            if (level.muted != saved.muted)
+                edit.Set("Mute", level.muted ? "1" : "0");
         });
+        saved_ = level;
     } catch (const std::exception& error) {
         failed(error);
     }

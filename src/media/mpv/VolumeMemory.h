@@ -46,6 +46,8 @@ class VolumeMemory : public QObject {
     std::string appName_;
     std::function<void(const std::string&)> report_;
     QTimer quiet_;
+    // What the store holds, as far as this run knows; absent keys count as the defaults.
+    VolumeLevel saved_;
     std::optional<VolumeLevel> pending_;
     bool reported_ = false;
 };
