@@ -132,8 +132,8 @@ driver_id_t imageDriver(const std::string& image)
 }
 
 // Opens a file libcdio is to read, without waiting for it: a FIFO or a device
-// that blocks would hold the window forever. Only a regular file or a block
-// device is safe to hand over.
+// that blocks would hold the window forever. Only a regular file is safe to
+// hand over; a drive is opened as a device, never as a file of an image.
 Descriptor openReadable(const std::string& path)
 {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -142,7 +142,7 @@ Descriptor openReadable(const std::string& path)
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         fail(openProblem(path, errno));
-    if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode))
+    if (!S_ISREG(info.st_mode))
         fail(path + " is not a disc image file");
     return fd;
 }
@@ -172,18 +172,35 @@ std::string sheetText(const std::string& path)
 
 } // namespace
 
-SheetFiles sheetFiles(std::string_view text)
+SheetFiles sheetFiles(std::string_view text, bool toc)
 {
+    // Read the way libcdio reads: a line at a time into a fixed buffer (512
+    // bytes for a TOC file, 4096 for a cue sheet), words split by strtok. A
+    // longer line or a NUL byte would make it see other words than we do.
+    const std::size_t longest = (toc ? 512 : 4096) - 2;
     SheetFiles sheet;
+    if (text.find('\0') != std::string_view::npos) {
+        sheet.unreadable = true;
+        return sheet;
+    }
+    constexpr std::string_view Blank = " \t\r";
+    // A name runs to a quote, tab or line end: spaces belong to it.
+    constexpr std::string_view NameEnd = "\"\t\r";
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
+        std::size_t end = text.find('\n', pos);
         if (end == std::string_view::npos)
             end = text.size();
         std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
-        line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
-        const std::size_t keywordEnd = std::min(line.size(), line.find_first_of(" \t"));
+        if (line.size() > longest) {
+            sheet.unreadable = true;
+            return sheet;
+        }
+        if (toc)
+            line = line.substr(0, line.find("//"));
+        line.remove_prefix(std::min(line.size(), line.find_first_not_of(Blank)));
+        const std::size_t keywordEnd = std::min(line.size(), line.find_first_of(Blank));
         std::string keyword(line.substr(0, keywordEnd));
         std::transform(keyword.begin(), keyword.end(), keyword.begin(),
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -191,19 +208,13 @@ SheetFiles sheetFiles(std::string_view text)
             sheet.tracks = true;
             continue;
         }
-        if (keyword != "FILE" && keyword != "DATAFILE")
+        // Every keyword after which libcdio opens a file, of either kind of sheet.
+        if (keyword != "FILE" && keyword != "DATAFILE" && keyword != "AUDIOFILE" && keyword != "CDTEXTFILE")
             continue;
-        std::string_view rest = line.substr(keywordEnd);
-        rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
-        if (rest.empty())
-            continue;
-        std::string_view name;
-        if (rest.front() == '"') {
-            const std::size_t close = rest.find('"', 1);
-            name = rest.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
-        } else {
-            name = rest.substr(0, rest.find_first_of(" \t"));
-        }
+        // The one character that ended the keyword is consumed with it.
+        std::string_view rest = line.substr(std::min(line.size(), keywordEnd + 1));
+        rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(NameEnd)));
+        const std::string_view name = rest.substr(0, rest.find_first_of(NameEnd));
         if (!name.empty())
             sheet.files.emplace_back(name);
     }
@@ -228,13 +239,22 @@ void checkImageFiles(const std::string& image)
         openReadable(image);
         return;
     }
-    const SheetFiles files = sheetFiles(sheetText(sheet));
+    const bool toc = lowerExtension(sheet) == ".toc";
+    const SheetFiles files = sheetFiles(sheetText(sheet), toc);
+    if (files.unreadable)
+        fail("the disc image " + sheet + " is damaged");
     // A sheet without a track is no disc (and costs libcdio memory it never frees).
     if (!files.tracks || files.files.empty())
         fail("the disc image " + sheet + " holds no track");
     const std::filesystem::path folder = std::filesystem::path(sheet).parent_path();
-    for (const std::string& name : files.files)
+    for (const std::string& name : files.files) {
         openReadable(name.front() == '/' ? name : (folder / name).string());
+        // For a TOC file libcdio also opens the name as written, from the
+        // working folder; where that is another file, it must pass too.
+        struct stat info {};
+        if (toc && name.front() != '/' && ::lstat(name.c_str(), &info) == 0)
+            openReadable(name);
+    }
 }
 
 } // namespace
@@ -315,6 +335,7 @@ std::vector<IsoRecord> Disc::directory(const IsoRecord& folder) const
         if (cdio_read_data_sectors(cdio_.get(), chunk.data(), static_cast<lsn_t>(folder.lsn + first), iso::SectorBytes,
                                    count) != DRIVER_OP_SUCCESS)
             fail(unreadable());
+        lookupSectors_ += count;
         iso::readRecords(chunk, found);
     }
     return std::move(found.records);
@@ -329,6 +350,7 @@ DiscFile Disc::find(const std::vector<std::string>& parts) const
     if (cdio_read_data_sectors(cdio_.get(), descriptor.data(), iso::DescriptorSector, iso::SectorBytes, 1) !=
         DRIVER_OP_SUCCESS)
         fail(unreadable());
+    ++lookupSectors_;
     std::optional<IsoRecord> folder = iso::rootOf(descriptor);
     if (!folder)
         fail("the disc in " + target_ + " has no file system this player reads");

@@ -24,13 +24,15 @@ struct DiscFile {
     std::int64_t size = 0;
 };
 
-// The data files a cue sheet or TOC file names (FILE and DATAFILE lines, as
-// written), and whether it has a TRACK line.
+// The files a cue sheet or TOC file (toc) names, exactly as libcdio reads
+// them, and whether it has a TRACK line. unreadable: a sheet libcdio would
+// read other names from than we can tell (an overlong line, a NUL byte).
 struct SheetFiles {
     std::vector<std::string> files;
     bool tracks = false;
+    bool unreadable = false;
 };
-SheetFiles sheetFiles(std::string_view text);
+SheetFiles sheetFiles(std::string_view text, bool toc);
 
 // The disc in an optical drive, or a disc image, read sector by sector with
 // libcdio, so that Video CD tracks can be read where the kernel's isofs
@@ -40,8 +42,9 @@ SheetFiles sheetFiles(std::string_view text);
 class Disc {
   public:
     // target: a device (/dev/sr0) or an image (.cue, .bin, .toc, .nrg). Every
-    // file libcdio would open must be a regular file or a block device, checked
-    // without waiting, so that a FIFO in its place cannot stall the caller.
+    // file libcdio would open for an image must be a regular file, checked
+    // without waiting, so that a FIFO or a device in its place cannot stall
+    // the caller.
     static Disc open(const std::string& target);
 
     // The file those names lead to from the root, each matched as
@@ -52,6 +55,9 @@ class Disc {
     static std::unique_ptr<ByteStream> stream(Disc disc, const DiscFile& file);
 
     const std::string& target() const { return target_; }
+
+    // Sectors find has read so far: what a lookup costs, whatever the disc.
+    std::uint64_t lookupSectors() const { return lookupSectors_; }
 
   private:
     struct Close {
@@ -65,6 +71,7 @@ class Disc {
     std::unique_ptr<CdIo_t, Close> cdio_;
     std::string target_;
     bool device_ = false;
+    mutable std::uint64_t lookupSectors_ = 0;
 
     friend class DiscFileStream;
 };
