@@ -160,6 +160,8 @@ MpvControl::MpvControl(const platform::SystemMetrics& metrics, platform::MediaPa
     connect(bar_, &TransportBar::stopClicked, this, &MpvControl::stop);
     connect(bar_, &TransportBar::seekRequested, this, &MpvControl::seek);
     surface_->frameShown = [this] {
+        ++frameCounts_.presented;
+        emit framePresented();
         const bool current = media_.stage == Stage::Loaded || media_.stage == Stage::Open;
         if (current && !media_.frameShown) {
             media_.frameShown = true;
@@ -237,6 +239,8 @@ bool MpvControl::startMpv()
     mpv_observe_property(mpv_.get(), 0, "container-fps", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_.get(), 0, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_.get(), 0, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_.get(), 0, "frame-drop-count", MPV_FORMAT_INT64);
+    mpv_observe_property(mpv_.get(), 0, "decoder-frame-drop-count", MPV_FORMAT_INT64);
     return true;
 }
 
@@ -477,6 +481,15 @@ void MpvControl::handle(const mpv_event& event)
             bar_->setPaused(paused_);
         } else if (name == "eof-reached") {
             atEnd_ = flag;
+        } else if (name == "frame-drop-count" || name == "decoder-frame-drop-count") {
+            // mpv counts per file; the totals here run on over files.
+            const std::int64_t count =
+                property.format == MPV_FORMAT_INT64 ? *static_cast<const std::int64_t*>(property.data) : 0;
+            auto& total = name == "frame-drop-count" ? frameCounts_.droppedByOutput : frameCounts_.droppedByDecoder;
+            auto& last = name == "frame-drop-count" ? lastDrops_.output : lastDrops_.decoder;
+            if (count > last)
+                total += count - last;
+            last = count;
         }
         break;
     }
@@ -537,6 +550,13 @@ void MpvControl::seek(double seconds, bool exact)
 {
     const QByteArray to = QByteArray::number(seconds, 'f', 3);
     command({"seek", to.constData(), exact ? "absolute+exact" : "absolute+keyframes"});
+}
+
+void MpvControl::stepFrame(bool forward)
+{
+    if (media_.stage != Stage::Open)
+        return;
+    command({forward ? "frame-step" : "frame-back-step"});
 }
 
 void MpvControl::command(std::initializer_list<const char*> words)

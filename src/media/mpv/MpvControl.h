@@ -52,10 +52,23 @@ class MpvControl : public QWidget, public MediaControl {
     // The height of the position display and the transport bar together, in logical pixels.
     int panelsHeight() const;
     SurfaceKind surfaceKind() const { return surfaceKind_; }
+    // One video frame on or back from where it is, and pauses there.
+    void stepFrame(bool forward);
+
+    // How many frames reached the window, and how many mpv dropped on the way
+    // (late at the output, or skipped by the decoder), since the control was made.
+    struct FrameCounts {
+        std::uint64_t presented = 0;
+        std::int64_t droppedByOutput = 0;
+        std::int64_t droppedByDecoder = 0;
+    };
+    FrameCounts frameCounts() const { return frameCounts_; }
 
   signals:
     // The first picture of the media just opened is on screen.
     void firstFrameShown();
+    // A new video frame has been drawn in the window.
+    void framePresented();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -116,6 +129,11 @@ class MpvControl : public QWidget, public MediaControl {
     std::optional<double> framesPerSecond_;
     bool paused_ = true;
     bool atEnd_ = false;
+    FrameCounts frameCounts_;
+    struct {
+        std::int64_t output = 0;
+        std::int64_t decoder = 0;
+    } lastDrops_;
 
     std::int32_t unit_ = 0;
     // White figures on black, like a clock.
