@@ -67,8 +67,8 @@ mpv_common=(mpv --no-config --load-scripts=no --load-stats-overlay=no --load-osd
 drive=(python3 "$root/bench/mpv_drive.py")
 socket=$work/mpv.socket
 
-median() { sort -g | awk '{ v[NR] = $1 } END { if (!NR) { print "nan"; exit } print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-worst() { sort -g | tail -n 1; }
+median() { grep . | sort -g | awk '{ v[NR] = $1 } END { if (!NR) { print "nan"; exit } print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+worst() { grep . | sort -g | tail -n 1; }
 field() { sed -n "s/.*$1=\([-0-9.]*\).*/\1/p"; }  # NAME < "a=1 NAME=2" -> 2
 cpu_of() { awk '{ printf "%.2f\n", $1 + $2 }' "$1"; }
 
@@ -98,9 +98,9 @@ printf "%-11s %-17s %5s | %-32s %7s | %-15s %7s | %-11s %-4s\n" row "size (pictu
     "control: shown drawn dropped" cpu/s "mpv: shown drop" cpu/s "cpu ratio" drop
 play_row() {  # name file w h fps seconds size
     local name=$1 file=$cache/$2 w=$3 h=$4 fps=$5 seconds=$6 size=$7
-    [[ "$name $size" =~ $rows ]] || return 0
     local display=$laptop sizeword=quarter
     [ "$size" = 0 ] && { display=$large; sizeword=own; }
+    [[ "$name $sizeword" =~ $rows ]] || return 0
     local geometry end
     geometry=$(area "$w" "$h" "$size")
     end=$(awk -v s="$seconds" 'BEGIN { print s - 0.5 }')
@@ -111,6 +111,7 @@ play_row() {  # name file w h fps seconds size
             out=$(DISPLAY=$display /usr/bin/time -f "%U %S" -o "$work/time-z.txt" \
                 "$harness" "$file" --size "$size" --play "$end" --stats 2>"$work/control.log" | grep '^frames')
             unwatch
+            cp "$work/damage.txt" "$work/damage-z.txt"
             zs+="$(shown "$geometry" | field shown)"$'\n'
             zp+="$(field presented <<<"$out")"$'\n'
             zd+="$(( $(field dropped-output <<<"$out") + $(field dropped-decoder <<<"$out") ))"$'\n'
