@@ -15,8 +15,8 @@
       and t0, when it was sent (CLOCK_MONOTONIC microseconds).
   mpv_drive.py frames WIDTH HEIGHT DAMAGE_FILE [T0...]
       Reads damage_watch's output and finds the pictures of WIDTH x HEIGHT that
-      reached the screen: one drawing that covers that size, or rows of it drawn
-      together (mpv's x11 output puts a picture in two halves). Prints their
+      reached the screen: drawings as wide as the picture whose rows add up to
+      its height (mpv's x11 output puts a picture in slices). Prints their
       number, and for each T0 the milliseconds from T0 to the first after it.
 """
 import json
@@ -99,22 +99,26 @@ def now_us():
 
 def frames(width, height, damage, starts):
     shown = []
-    rows, first = 0, None
+    # Rows of the screen drawn whole width since the last picture: a picture is
+    # there when they add up to its height, in one drawing or in slices.
+    rows = bytearray(1 << 14)
+    covered = 0
     with open(damage) as lines:
         for line in lines:
             words = line.split()
             if len(words) != 5:
                 continue
-            at, w, h = int(words[0]), int(words[3]), int(words[4])
-            if w < 0.9 * width:
+            at, y, w, h = int(words[0]), int(words[2]), int(words[3]), int(words[4])
+            if w < 0.9 * width or y < 0:
                 continue
-            # Parts of one picture come back to back; rows drawn apart are not one picture.
-            if first is None or at - first > 4000:
-                rows, first = 0, at
-            rows += h
-            if rows >= 0.9 * height:
+            for row in range(y, min(y + h, len(rows))):
+                if not rows[row]:
+                    rows[row] = 1
+                    covered += 1
+            if covered >= 0.9 * height:
                 shown.append(at)
-                rows, first = 0, None
+                rows = bytearray(len(rows))
+                covered = 0
     print(f"frames shown={len(shown)}")
     for start in starts:
         after = [at for at in shown if at > start]

@@ -63,7 +63,8 @@ large=$(start_display 4096x2400)
 
 mpv_common=(mpv --no-config --load-scripts=no --load-stats-overlay=no --load-osd-console=no
             --load-auto-profiles=no --ytdl=no --osc=no --input-default-bindings=no
-            --hwdec=auto-safe --audio-fallback-to-null=yes --vo=x11 --really-quiet)
+            --hwdec=auto-safe --audio-fallback-to-null=yes --vo=x11 --really-quiet
+            --osd-level=0 --osd-bar=no)
 drive=(python3 "$root/bench/mpv_drive.py")
 socket=$work/mpv.socket
 
@@ -109,7 +110,7 @@ play_row() {  # name file w h fps seconds size
         run_control() {
             watch "$display"
             out=$(DISPLAY=$display /usr/bin/time -f "%U %S" -o "$work/time-z.txt" \
-                "$harness" "$file" --size "$size" --play "$end" --stats 2>"$work/control.log" | grep '^frames')
+                timeout 300 "$harness" "$file" --size "$size" --play "$end" --stats 2>"$work/control.log" | grep '^frames' || true)
             unwatch
             cp "$work/damage.txt" "$work/damage-z.txt"
             zs+="$(shown "$geometry" | field shown)"$'\n'
@@ -120,9 +121,9 @@ play_row() {  # name file w h fps seconds size
         run_mpv() {
             rm -f "$socket"
             watch "$display"
-            out=$(DISPLAY=$display "${drive[@]}" stats "$socket" -- /usr/bin/time -f "%U %S" -o "$work/time-m.txt" \
+            out=$(DISPLAY=$display timeout 300 "${drive[@]}" stats "$socket" -- /usr/bin/time -f "%U %S" -o "$work/time-m.txt" \
                 "${mpv_common[@]}" --geometry="$geometry" --keep-open=yes --end="$end" \
-                --input-ipc-server="$socket" "$file" 2>"$work/mpv.log")
+                --input-ipc-server="$socket" "$file" 2>"$work/mpv.log" || true)
             unwatch
             ms+="$(shown "$geometry" | field shown)"$'\n'
             md+="$(( $(field dropped-output <<<"$out") + $(field dropped-decoder <<<"$out") ))"$'\n'
@@ -158,14 +159,18 @@ latencies() {  # picture output_file kind
     shown "$1" $t0s | grep '^latency' | field ms
 }
 
-seek_row() {  # name file w h
+# Seeks that did not land on the asked frame (more than one frame off).
+missed() { awk '/^seek / { split($4, t, "="); split($5, a, "="); if (a[2] - t[2] > 0.05 || t[2] - a[2] > 0.05) n++ } END { print n + 0 }' "$1"; }
+
+seek_row() {  # name file w h [mpv options...]
     local name=$1 file=$cache/$2 w=$3 h=$4
+    local extra=("${@:5}")
     [[ "$name quarter" =~ $rows ]] || return 0
-    local geometry i targets kind zs="" zf="" zb="" ms="" mf="" mb="" wrong=0
+    local geometry i targets kind zs="" zf="" zb="" ms="" mf="" mb="" wrong=0 mwrong=0
     geometry=$(area "$w" "$h" 2)
     for i in $(seq "$runs"); do
         watch "$laptop"
-        DISPLAY=$laptop "$harness" "$file" --size 2 --seek-test >"$work/seeks-z.txt" 2>"$work/control.log"
+        DISPLAY=$laptop timeout 300 "$harness" "$file" --size 2 --seek-test >"$work/seeks-z.txt" 2>"$work/control.log" || true
         unwatch
         zs+=$(latencies "$geometry" "$work/seeks-z.txt" seek)$'\n'
         zf+=$(latencies "$geometry" "$work/seeks-z.txt" step-forward)$'\n'
@@ -173,16 +178,17 @@ seek_row() {  # name file w h
         wrong=$((wrong + $(grep -c timeout "$work/seeks-z.txt" || true)))
         # Each picture must be the frame asked for: the position reached after a seek is the
         # target's frame, so no more than one frame off.
-        wrong=$((wrong + $(awk '/^seek / { split($4, t, "="); split($5, a, "="); if (a[2] - t[2] > 0.05 || t[2] - a[2] > 0.05) n++ } END { print n + 0 }' "$work/seeks-z.txt")))
+        wrong=$((wrong + $(missed "$work/seeks-z.txt")))
         targets=$(grep '^seek ' "$work/seeks-z.txt" | field target | paste -sd,)
         rm -f "$socket"
         watch "$laptop"
-        DISPLAY=$laptop "${drive[@]}" seek "$socket" "$targets" -- "${mpv_common[@]}" --geometry="$geometry" \
-            --pause --keep-open=yes --input-ipc-server="$socket" "$file" >"$work/seeks-m.txt" 2>"$work/mpv.log"
+        DISPLAY=$laptop timeout 300 "${drive[@]}" seek "$socket" "$targets" -- "${mpv_common[@]}" "${extra[@]}" --geometry="$geometry" \
+            --pause --keep-open=yes --input-ipc-server="$socket" "$file" >"$work/seeks-m.txt" 2>"$work/mpv.log" || true
         unwatch
         ms+=$(latencies "$geometry" "$work/seeks-m.txt" seek)$'\n'
         mf+=$(latencies "$geometry" "$work/seeks-m.txt" step-forward)$'\n'
         mb+=$(latencies "$geometry" "$work/seeks-m.txt" step-back)$'\n'
+        mwrong=$((mwrong + $(missed "$work/seeks-m.txt")))
     done
     for kind in seek step-forward step-back; do
         local z m
@@ -196,6 +202,7 @@ seek_row() {  # name file w h
         }'
     done
     [ "$wrong" = 0 ] || echo "$name: $wrong control seeks or steps timed out or missed their frame"
+    [ "$mwrong" = 0 ] || echo "$name: $mwrong mpv seeks missed their frame"
 }
 
 if [[ "2h-h264 quarter 2h-mpeg1 quarter" =~ $rows ]]; then
@@ -204,4 +211,7 @@ if [[ "2h-h264 quarter 2h-mpeg1 quarter" =~ $rows ]]; then
     printf "%-9s %-13s %3s | %7s %7s | %7s %7s |\n" "" "" "" median worst median worst
 fi
 seek_row 2h-h264  h264-1280x720-30-2h.mp4 1280 720
-seek_row 2h-mpeg1 mpeg1-352x288-25-2h.mpg 352 288
+# mpv lands a group of pictures late in a program stream unless the demuxer starts
+# a second early, as the control has it do there: the same for both, else the
+# mpv player would be timed to a picture that is not the one asked for.
+seek_row 2h-mpeg1 mpeg1-352x288-25-2h.mpg 352 288 --hr-seek-demuxer-offset=1

@@ -132,6 +132,18 @@ std::optional<QSize> pictureOf(const mpv_node& params)
 
 } // namespace
 
+double seekLeadInFor(std::string_view fileFormat)
+{
+    // MP4/QuickTime and Matroska demuxers seek by their index to the keyframe
+    // before the asked frame: starting a second earlier only adds decoding, a
+    // whole group of pictures more whenever the frame is just after a keyframe.
+    constexpr std::string_view indexed[] = {"mov,", "mp4", "mkv", "matroska"};
+    for (std::string_view prefix : indexed)
+        if (fileFormat.starts_with(prefix))
+            return 0;
+    return 1;
+}
+
 void MpvControl::MpvDestroyer::operator()(mpv_handle* mpv) const
 {
     mpv_terminate_destroy(mpv);
@@ -221,7 +233,8 @@ bool MpvControl::startMpv()
         {"hwdec", "auto-safe"},
         // MPEG program streams (Video CD tracks among them) land a group of pictures
         // late when seeking back; asking the demuxer for a point a second earlier
-        // lets the exact seek reach the frame asked for.
+        // lets the exact seek reach the frame asked for. Lifted per file for
+        // containers that have an index (see seekLeadInFor).
         {"hr-seek-demuxer-offset", "1"},
         {"pause", "yes"},
         {"audio-client-name", "zelvo"},
@@ -239,6 +252,7 @@ bool MpvControl::startMpv()
     mpv_observe_property(mpv_.get(), 0, "container-fps", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_.get(), 0, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv_.get(), 0, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_.get(), 0, "file-format", MPV_FORMAT_STRING);
     mpv_observe_property(mpv_.get(), 0, "frame-drop-count", MPV_FORMAT_INT64);
     mpv_observe_property(mpv_.get(), 0, "decoder-frame-drop-count", MPV_FORMAT_INT64);
     return true;
@@ -481,6 +495,12 @@ void MpvControl::handle(const mpv_event& event)
             bar_->setPaused(paused_);
         } else if (name == "eof-reached") {
             atEnd_ = flag;
+        } else if (name == "file-format") {
+            // Known before the first picture, so before any seek the user can ask for.
+            const char* format =
+                property.format == MPV_FORMAT_STRING ? *static_cast<const char* const*>(property.data) : nullptr;
+            double leadIn = seekLeadInFor(format ? format : "");
+            mpv_set_property_async(mpv_.get(), 0, "hr-seek-demuxer-offset", MPV_FORMAT_DOUBLE, &leadIn);
         } else if (name == "frame-drop-count" || name == "decoder-frame-drop-count") {
             // mpv counts per file; the totals here run on over files.
             const std::int64_t count =

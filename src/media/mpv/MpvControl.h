@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 struct mpv_event;
 struct mpv_handle;
@@ -23,6 +24,10 @@ namespace media {
 class PositionDisplay;
 class TransportBar;
 class VideoSurface;
+
+// mpv's hr-seek-demuxer-offset for a file of this format (mpv's file-format):
+// how many seconds before an exact seek's target the demuxer is asked to start.
+double seekLeadInFor(std::string_view fileFormat);
 
 // The media playback control: a widget over libmpv with the picture, the
 // position display and the transport bar below it. mpv runs on its own
