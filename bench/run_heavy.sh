@@ -136,10 +136,12 @@ play_row() {  # name file w h fps seconds size
     due=$(awk -v s="$end" -v f="$fps" 'BEGIN { printf "%d", s * f }')
     awk -v n="$name" -v sz="$sizeword $geometry" -v due="$due" \
         -v zs="$(median <<<"$zs")" -v zp="$(median <<<"$zp")" -v zd="$(median <<<"$zd")" -v zc="$(median <<<"$zc")" \
-        -v ms="$(median <<<"$ms")" -v md="$(median <<<"$md")" -v mc="$(median <<<"$mc")" 'BEGIN {
+        -v ms="$(median <<<"$ms")" -v md="$(median <<<"$md")" -v mc="$(median <<<"$mc")" '
+    function min(a, b) { return a < b ? a : b }
+    BEGIN {
         r = zc / mc
         printf "%-11s %-17s %5d | %9d %6d %7d %7.2f | %8d %6d %7.2f | %5.2fx %-4s %-4s\n",
-            n, sz, due, zs, zp, zd, zc, ms, md, mc, r, (r <= 1.05 ? "ok" : "MISS"), ((zd > 0 && md == 0) || zs < ms - (due / 100 > 2 ? due / 100 : 2) ? "MISS" : "ok")
+            n, sz, due, zs, zp, zd, zc, ms, md, mc, r, (r <= 1.05 ? "ok" : "MISS"), ((zd > 0 && md == 0) || min(zs, due) < min(ms, due) - (due / 100 > 2 ? due / 100 : 2) ? "MISS" : "ok")
     }'
 }
 
