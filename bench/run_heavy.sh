@@ -113,6 +113,7 @@ play_row() {  # name file w h fps seconds size
                 timeout 300 "$harness" "$file" --size "$size" --play "$end" --stats 2>"$work/control.log" | grep '^frames' || true)
             unwatch
             cp "$work/damage.txt" "$work/damage-z.txt"
+            [ -n "$out" ] || { echo "$name: a control run gave no figures (see $work/control.log)" >&2; return 0; }
             zs+="$(shown "$geometry" | field shown)"$'\n'
             zp+="$(field presented <<<"$out")"$'\n'
             zd+="$(( $(field dropped-output <<<"$out") + $(field dropped-decoder <<<"$out") ))"$'\n'
@@ -126,6 +127,7 @@ play_row() {  # name file w h fps seconds size
                 --input-ipc-server="$socket" "$file" 2>"$work/mpv.log" || true)
             unwatch
             ms+="$(shown "$geometry" | field shown)"$'\n'
+            [ -n "$out" ] || { echo "$name: an mpv run gave no figures (see $work/mpv.log)" >&2; return 0; }
             md+="$(( $(field dropped-output <<<"$out") + $(field dropped-decoder <<<"$out") ))"$'\n'
             mc+="$(cpu_of "$work/time-m.txt")"$'\n'
         }
