@@ -252,6 +252,53 @@ TEST_F(MpvControlTest, TransportBarPausesStopsAndSeeks)
     EXPECT_TRUE(control.paused());
 }
 
+TEST_F(MpvControlTest, ProgramStreamSeeksLandOnTheAskedFrameAfterAnIndexedFile)
+{
+    // An indexed file lifts the early demuxer start; the program stream after it needs it back.
+    open(clip("clip.mov"));
+    open(clip("clip.mpg"));
+    control.StartPlayback();
+    ASSERT_TRUE(waitFor([&] { return control.position() > 2.9 && control.paused(); }));
+    dragTo(1000);
+    EXPECT_TRUE(waitFor([&] { return std::abs(control.position() - 1.0) < 0.05; })) << control.position();
+    const std::optional<double> landed = steadyPosition();
+    ASSERT_TRUE(landed) << "still moving after the seek: " << control.position();
+    EXPECT_LT(std::abs(*landed - 1.0), 0.05);
+}
+
+TEST_F(MpvControlTest, FrameStepsMoveOneFrameEachWayAndPicturesAreCounted)
+{
+    control.resize(640, 360 + control.panelsHeight());
+    control.show();
+    open(clip("clip.mov"));
+    dragTo(1000);
+    ASSERT_TRUE(waitFor([&] { return std::abs(control.position() - 1.0) < 0.02; })) << control.position();
+    ASSERT_TRUE(steadyPosition());
+    const auto before = control.frameCounts().presented;
+    const double at = control.position();
+
+    // 30 fps: a frame is 1/30 s.
+    control.stepFrame(true);
+    EXPECT_TRUE(waitFor([&] { return std::abs(control.position() - (at + 1.0 / 30)) < 0.005; })) << control.position();
+    EXPECT_TRUE(waitFor([&] { return control.paused(); }));
+    control.stepFrame(false);
+    EXPECT_TRUE(waitFor([&] { return std::abs(control.position() - at) < 0.005; })) << control.position();
+    EXPECT_TRUE(control.paused());
+    // Each step put a new picture in the window.
+    EXPECT_TRUE(waitFor([&] { return control.frameCounts().presented >= before + 2; }))
+        << control.frameCounts().presented - before;
+    EXPECT_EQ(control.frameCounts().droppedByDecoder, 0);
+}
+
+TEST(SeekLeadIn, OnlyIndexedContainersSeekFromTheKeyframeItself)
+{
+    EXPECT_EQ(media::seekLeadInFor("mov,mp4,m4a,3gp,3g2,mj2"), 0);
+    EXPECT_EQ(media::seekLeadInFor("mkv"), 0);
+    // Program and transport streams, AVI and anything unknown keep the early start.
+    for (const char* format : {"mpeg", "mpegts", "mpegvideo", "avi", ""})
+        EXPECT_EQ(media::seekLeadInFor(format), 1) << format;
+}
+
 TEST(PositionText, CountsHoursAndRoundsDown)
 {
     EXPECT_EQ(media::timeText(3725.39), "1:02:05.3");

@@ -150,6 +150,18 @@ std::optional<QSize> pictureOf(const mpv_node& params)
 
 } // namespace
 
+double seekLeadInFor(std::string_view fileFormat)
+{
+    // MP4/QuickTime and Matroska demuxers seek by their index to the keyframe
+    // before the asked frame: starting a second earlier only adds decoding, a
+    // whole group of pictures more whenever the frame is just after a keyframe.
+    constexpr std::string_view indexed[] = {"mov,", "mp4", "mkv", "matroska"};
+    for (std::string_view prefix : indexed)
+        if (fileFormat.starts_with(prefix))
+            return 0;
+    return 1;
+}
+
 void MpvControl::MpvDestroyer::operator()(mpv_handle* mpv) const
 {
     mpv_terminate_destroy(mpv);
@@ -211,6 +223,8 @@ MpvControl::MpvControl(const platform::SystemMetrics& metrics, platform::MediaPa
     connect(bar_, &TransportBar::stopClicked, this, &MpvControl::stop);
     connect(bar_, &TransportBar::seekRequested, this, &MpvControl::seek);
     surface_->frameShown = [this] {
+        ++frameCounts_.presented;
+        emit framePresented();
         const bool current = media_.stage == Stage::Loaded || media_.stage == Stage::Open;
         if (current && !media_.frameShown) {
             media_.frameShown = true;
@@ -271,7 +285,8 @@ bool MpvControl::startMpv()
         {"hwdec", "auto-safe"},
         // MPEG program streams (Video CD tracks among them) land a group of pictures
         // late when seeking back; asking the demuxer for a point a second earlier
-        // lets the exact seek reach the frame asked for.
+        // lets the exact seek reach the frame asked for. Lifted per file for
+        // containers that have an index (see seekLeadInFor).
         {"hr-seek-demuxer-offset", "1"},
         {"pause", "yes"},
         {"audio-client-name", "zelvo"},
@@ -294,6 +309,9 @@ bool MpvControl::startMpv()
     mpv_observe_property(mpv_.get(), 0, "track-list", MPV_FORMAT_NODE);
     mpv_observe_property(mpv_.get(), 0, "aid", MPV_FORMAT_STRING);
     mpv_observe_property(mpv_.get(), 0, "sid", MPV_FORMAT_STRING);
+    mpv_observe_property(mpv_.get(), 0, "file-format", MPV_FORMAT_STRING);
+    mpv_observe_property(mpv_.get(), 0, "frame-drop-count", MPV_FORMAT_INT64);
+    mpv_observe_property(mpv_.get(), 0, "decoder-frame-drop-count", MPV_FORMAT_INT64);
     return true;
 }
 
@@ -603,6 +621,21 @@ void MpvControl::handle(const mpv_event& event)
             (name == "aid" ? engineAudio_ : engineSubtitle_) = id;
             if (trace_)
                 std::fprintf(stderr, "engine: %s %s\n", property.name, qPrintable(id));
+        } else if (name == "file-format") {
+            // Known before the first picture, so before any seek the user can ask for.
+            const char* format =
+                property.format == MPV_FORMAT_STRING ? *static_cast<const char* const*>(property.data) : nullptr;
+            double leadIn = seekLeadInFor(format ? format : "");
+            mpv_set_property_async(mpv_.get(), 0, "hr-seek-demuxer-offset", MPV_FORMAT_DOUBLE, &leadIn);
+        } else if (name == "frame-drop-count" || name == "decoder-frame-drop-count") {
+            // mpv counts per file; the totals here run on over files.
+            const std::int64_t count =
+                property.format == MPV_FORMAT_INT64 ? *static_cast<const std::int64_t*>(property.data) : 0;
+            auto& total = name == "frame-drop-count" ? frameCounts_.droppedByOutput : frameCounts_.droppedByDecoder;
+            auto& last = name == "frame-drop-count" ? lastDrops_.output : lastDrops_.decoder;
+            if (count > last)
+                total += count - last;
+            last = count;
         }
         if (trace_ && name != "time-pos")
             std::fflush(stderr);
@@ -680,6 +713,13 @@ void MpvControl::seek(double seconds, bool exact)
 {
     const QByteArray to = QByteArray::number(seconds, 'f', 3);
     command({"seek", to.constData(), exact ? "absolute+exact" : "absolute+keyframes"});
+}
+
+void MpvControl::stepFrame(bool forward)
+{
+    if (media_.stage != Stage::Open)
+        return;
+    command({forward ? "frame-step" : "frame-back-step"});
 }
 
 void MpvControl::command(std::initializer_list<const char*> words)

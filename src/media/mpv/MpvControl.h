@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QMenu;
@@ -35,6 +36,10 @@ class PositionDisplay;
 class TransportBar;
 class VideoSurface;
 class VolumeButtons;
+
+// mpv's hr-seek-demuxer-offset for a file of this format (mpv's file-format):
+// how many seconds before an exact seek's target the demuxer is asked to start.
+double seekLeadInFor(std::string_view fileFormat);
 
 // The media playback control: a widget over libmpv with the picture, the
 // position display and the transport bar below it. mpv runs on its own
@@ -64,6 +69,17 @@ class MpvControl : public QWidget, public MediaControl {
     // The height of the position display and the transport bar together, in logical pixels.
     int panelsHeight() const;
     SurfaceKind surfaceKind() const { return surfaceKind_; }
+    // One video frame on or back from where it is, and pauses there.
+    void stepFrame(bool forward);
+
+    // How many frames reached the window, and how many mpv dropped on the way
+    // (late at the output, or skipped by the decoder), since the control was made.
+    struct FrameCounts {
+        std::uint64_t presented = 0;
+        std::int64_t droppedByOutput = 0;
+        std::int64_t droppedByDecoder = 0;
+    };
+    FrameCounts frameCounts() const { return frameCounts_; }
 
     // Playback as the transport bar shows it: Stopped without media, after Stop and at the end.
     enum class Playback { Stopped, Playing, Paused };
@@ -125,6 +141,8 @@ class MpvControl : public QWidget, public MediaControl {
     void volumeChanged();
     // The user asks for the window to fill the screen, or to leave it.
     void fullScreenRequested(bool on);
+    // A new video frame has been drawn in the window.
+    void framePresented();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -212,6 +230,11 @@ class MpvControl : public QWidget, public MediaControl {
 
     bool fullScreen_ = false;
     QTimer pointerIdle_;
+    FrameCounts frameCounts_;
+    struct {
+        std::int64_t output = 0;
+        std::int64_t decoder = 0;
+    } lastDrops_;
 
     std::int32_t unit_ = 0;
     // White figures on black, like a clock.
