@@ -542,12 +542,9 @@ void MpvControl::handle(const mpv_event& event)
         if (replyOf(event.reply_userdata) == Reply::SeekLanded &&
             generationOf(event.reply_userdata) == media_.generation && event.error >= 0) {
             const auto& property = *static_cast<const mpv_event_property*>(event.data);
-            if (property.format == MPV_FORMAT_DOUBLE) {
-                // Known before it is told, so that whoever reads the position then finds it there.
-                position_ = *static_cast<const double*>(property.data);
-                showPosition();
-                emit seeked(position_);
-            }
+            // The position itself stays with time-pos: a reply can arrive after a later change of it.
+            if (property.format == MPV_FORMAT_DOUBLE)
+                emit seeked(*static_cast<const double*>(property.data));
             break;
         }
         if (replyOf(event.reply_userdata) == Reply::Picture &&
