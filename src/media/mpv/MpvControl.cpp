@@ -113,19 +113,9 @@ void checkReadable(const std::string& path, const std::string& local)
     ::close(file);
 }
 
-const mpv_node* member(const mpv_node& map, std::string_view key)
-{
-    if (map.format != MPV_FORMAT_NODE_MAP)
-        return nullptr;
-    for (int i = 0; i < map.u.list->num; ++i)
-        if (key == map.u.list->keys[i])
-            return &map.u.list->values[i];
-    return nullptr;
-}
-
 std::optional<std::int64_t> integerMember(const mpv_node& map, std::string_view key)
 {
-    const mpv_node* value = member(map, key);
+    const mpv_node* value = nodeMember(map, key);
     if (!value)
         return std::nullopt;
     if (value->format == MPV_FORMAT_INT64)

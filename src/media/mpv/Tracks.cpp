@@ -8,9 +8,7 @@
 
 namespace media {
 
-namespace {
-
-const mpv_node* member(const mpv_node& map, std::string_view key)
+const mpv_node* nodeMember(const mpv_node& map, std::string_view key)
 {
     if (map.format != MPV_FORMAT_NODE_MAP)
         return nullptr;
@@ -20,15 +18,17 @@ const mpv_node* member(const mpv_node& map, std::string_view key)
     return nullptr;
 }
 
+namespace {
+
 QString text(const mpv_node& map, std::string_view key)
 {
-    const mpv_node* value = member(map, key);
+    const mpv_node* value = nodeMember(map, key);
     return value && value->format == MPV_FORMAT_STRING ? QString::fromUtf8(value->u.string) : QString();
 }
 
 bool flag(const mpv_node& map, std::string_view key)
 {
-    const mpv_node* value = member(map, key);
+    const mpv_node* value = nodeMember(map, key);
     return value && value->format == MPV_FORMAT_FLAG && value->u.flag;
 }
 
@@ -42,7 +42,7 @@ std::vector<Track> tracksFrom(const mpv_node& list)
     for (int i = 0; i < list.u.list->num; ++i) {
         const mpv_node& entry = list.u.list->values[i];
         const QString type = text(entry, "type");
-        const mpv_node* id = member(entry, "id");
+        const mpv_node* id = nodeMember(entry, "id");
         if ((type != QLatin1String("audio") && type != QLatin1String("sub")) || !id || id->format != MPV_FORMAT_INT64)
             continue;
         Track track;

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 struct mpv_node;
@@ -19,6 +20,9 @@ struct Track {
     bool selected = false;
     bool external = false; // a subtitle file beside the media
 };
+
+// The value under key in one of mpv's maps; null if it is not a map or has no such key.
+const mpv_node* nodeMember(const mpv_node& map, std::string_view key);
 
 // The audio and subtitle tracks of mpv's track-list, in its order; video tracks are left out.
 std::vector<Track> tracksFrom(const mpv_node& list);

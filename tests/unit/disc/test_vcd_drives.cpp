@@ -1,5 +1,6 @@
 // Drive letters on Linux: the drive map, drive-letter paths, and the files of
 // real test discs (images made by vcdimager, folders standing for discs).
+#include "support/Errors.h"
 #include "support/VcdDiscs.h"
 
 #include "Disc.h"
@@ -61,16 +62,6 @@ std::string streamOf(platform::LinuxMediaPaths& paths, const std::string& path)
     const auto stream = media.openStream();
     EXPECT_NE(stream, nullptr);
     return stream ? readAll(*stream) : "";
-}
-
-std::string errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const forms::RuntimeError& e) {
-        return e.what();
-    }
-    return "<no error>";
 }
 
 bool allZero(std::string_view bytes)

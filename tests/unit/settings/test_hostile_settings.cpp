@@ -1,5 +1,6 @@
 // The settings file when it is hostile: not a file at all, damaged text, odd
 // names and values, and two players editing it at once.
+#include "support/Errors.h"
 #include "support/TempConfigHome.h"
 
 #include "IniSettingsStore.h"
@@ -22,16 +23,6 @@ namespace {
 
 constexpr std::string_view App = "Quorvel Movie";
 constexpr std::string_view Section = "Recent Files";
-
-std::string errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const forms::RuntimeError& e) {
-        return e.what();
-    }
-    return "<no error>";
-}
 
 std::string damaged(const TempConfigHome& home)
 {
