@@ -27,7 +27,8 @@ harness=$build/bench/bench_harness
 work=$build/bench-work
 cache=${ZELVO_BENCH_CACHE:-$HOME/.cache/zelvo-bench}
 [ -x "$harness" ] || { echo "no $harness: build the bench_harness target first" >&2; exit 1; }
-command -v mpv >/dev/null || { echo "the mpv player is not installed (apt-get install mpv)" >&2; exit 1; }
+# The mpv player, the X server and the libraries the screen watcher needs.
+bash "$root/scripts/install-deps.sh" --with-bench
 mkdir -p "$work"
 # What reached the screen is taken from the X server, the same way for both players.
 watcher=$work/damage_watch

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing zelvo need from Debian's archive:
-# install-deps.sh [--with-tests] [--with-package].
+# install-deps.sh [--with-tests] [--with-package] [--with-bench].
 # Idempotent: prints nothing and touches nothing when every package is there.
 set -euo pipefail
 
@@ -16,6 +16,9 @@ test_pkgs=(
   dbus-daemon dbus-bin playerctl libglib2.0-bin suckless-tools x11-xserver-utils
   clang libclang-rt-14-dev
 )
+bench_pkgs=(
+  xvfb xauth openbox xdotool ffmpeg mpv python3 libxdamage-dev libx11-dev
+)
 package_pkgs=(
   dpkg-dev file lintian appstream desktop-file-utils
 )
@@ -25,6 +28,7 @@ for option in "$@"; do
   case $option in
     --with-tests) want+=("${test_pkgs[@]}") ;;
     --with-package) want+=("${package_pkgs[@]}") ;;
+    --with-bench) want+=("${bench_pkgs[@]}") ;;
   esac
 done
 
