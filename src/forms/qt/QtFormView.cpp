@@ -89,8 +89,11 @@ QtFormView::QtFormView(Form& form, MenuBar& menus) : form_(form), client_(new QW
 
     // Centring needs the frame's size before the window manager has framed the
     // window (a file may open first), so ask it now.
-    if (auto extents = platform::x11::probeFrameExtents(platform::x11::appConnection(), std::chrono::milliseconds(250)))
+    if (auto extents =
+            platform::x11::probeFrameExtents(platform::x11::appConnection(), std::chrono::milliseconds(250))) {
         announcedFrame_ = QSize(extents->left + extents->right, extents->top + extents->bottom);
+        announcedClientOffset_ = QPoint(extents->left, extents->top);
+    }
 }
 
 QtFormView::~QtFormView()
@@ -181,8 +184,16 @@ TwipsSize QtFormView::resizeOuter(TwipsSize requested)
 
 void QtFormView::moveOuter(TwipsPoint topLeft)
 {
+    const QPoint frameTopLeft(toPixels(topLeft.x), toPixels(topLeft.y));
+    // Shown but not framed yet, the toolkit may take the frame for one of no
+    // size and put the client where the frame belongs, 20 pixels too high:
+    // place the client inside the frame the window manager announced instead.
+    if (isVisible() && announcedClientOffset_ && frameGeometry() == geometry() && windowHandle()) {
+        windowHandle()->setPosition(frameTopLeft + *announcedClientOffset_);
+        return;
+    }
     // move() places the frame of a top-level window, decorations included.
-    move(toPixels(topLeft.x), toPixels(topLeft.y));
+    move(frameTopLeft);
 }
 
 TwipsSize QtFormView::frameAllowance() const

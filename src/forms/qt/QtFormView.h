@@ -73,6 +73,8 @@ class QtFormView : public QMainWindow, public FormView {
     // The frame the window manager announced before the window was shown;
     // the real one replaces it once the window is framed.
     QSize announcedFrame_;
+    // Where the client sits inside that frame: its left and top edges.
+    std::optional<QPoint> announcedClientOffset_;
     // Size reports from the window system come in bursts and may be stale;
     // they are settled once the burst is over.
     QTimer settle_;
