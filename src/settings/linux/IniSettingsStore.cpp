@@ -177,19 +177,6 @@ void IniSettingsStore::update(std::string_view appName, const std::function<bool
         replace(path, ini.text());
 }
 
-void IniSettingsStore::SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
-                                   std::string_view value)
-{
-    // Writing what is there already would change nothing but wear the disk.
-    const QString path = fileFor(appName);
-    if (QFile::exists(path) && load(path).value(section, key) == std::optional<std::string>(value))
-        return;
-    update(appName, [&](IniText& ini) {
-        ini.setValue(section, key, value);
-        return true;
-    });
-}
-
 void IniSettingsStore::EditSettings(std::string_view appName, std::string_view section,
                                     const std::function<void(SettingsEdit&)>& edit)
 {
@@ -214,8 +201,9 @@ void IniSettingsStore::EditSettings(std::string_view appName, std::string_view s
         IniText& ini_;
         std::string_view section_;
     };
-    // As SaveSetting: an edit that changes nothing takes no lock and writes
-    // nothing, so a read-only folder still lets the player read its list.
+    // An edit that changes nothing takes no lock and writes nothing: writing
+    // what is there already would only wear the disk, and a read-only folder
+    // still lets the player read its list.
     const QString path = fileFor(appName);
     IniText now = load(path);
     Edit trial(now, section);
@@ -227,6 +215,12 @@ void IniSettingsStore::EditSettings(std::string_view appName, std::string_view s
         edit(changes);
         return changes.changed;
     });
+}
+
+void IniSettingsStore::SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
+                                   std::string_view value)
+{
+    EditSettings(appName, section, [&](SettingsEdit& edit) { edit.Set(key, value); });
 }
 
 } // namespace platform
