@@ -704,8 +704,9 @@ void MpvControl::seek(double seconds, bool exact)
 
 void MpvControl::stepFrame(bool forward)
 {
-    if (media_.stage != Stage::Open)
+    if (media_.stage != Stage::Loaded && media_.stage != Stage::Open)
         return;
+    // mpv pauses first when playing, so a step is always from a still picture.
     command({forward ? "frame-step" : "frame-back-step"});
 }
 
@@ -811,13 +812,10 @@ void MpvControl::act(PlayerAction action)
             seek(0, true);
         break;
     case PlayerAction::FrameBack:
-        // mpv pauses first when playing, so a step is always from a still picture.
-        if (media)
-            command({"frame-back-step"});
+        stepFrame(false);
         break;
     case PlayerAction::FrameForward:
-        if (media)
-            command({"frame-step"});
+        stepFrame(true);
         break;
     case PlayerAction::VolumeDown:
         setVolume(level_.volume - VolumeStep);
