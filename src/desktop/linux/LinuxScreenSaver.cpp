@@ -20,6 +20,13 @@ QDBusMessage screenSaverCall(const QString& method)
     return QDBusMessage::createMethodCall(Service, Path, Service, method);
 }
 
+QDBusMessage unInhibitCall(std::uint32_t cookie)
+{
+    QDBusMessage call = screenSaverCall(QStringLiteral("UnInhibit"));
+    call << cookie;
+    return call;
+}
+
 } // namespace
 
 LinuxScreenSaver::LinuxScreenSaver(QDBusConnection bus, QObject* parent) : QObject(parent), bus_(std::move(bus)) {}
@@ -29,9 +36,7 @@ LinuxScreenSaver::~LinuxScreenSaver()
     wanted_ = false;
     if (way_ == Way::Bus) {
         // Waited for, briefly: a message only queued would be lost with the connection at exit.
-        QDBusMessage call = screenSaverCall(QStringLiteral("UnInhibit"));
-        call << cookie_;
-        bus_.call(call, QDBus::Block, 1000);
+        bus_.call(unInhibitCall(cookie_), QDBus::Block, 1000);
         way_ = Way::None;
     } else {
         release();
@@ -82,9 +87,7 @@ void LinuxScreenSaver::release()
 {
     switch (way_) {
     case Way::Bus: {
-        QDBusMessage call = screenSaverCall(QStringLiteral("UnInhibit"));
-        call << cookie_;
-        bus_.send(call);
+        bus_.send(unInhibitCall(cookie_));
         way_ = Way::None;
         break;
     }
