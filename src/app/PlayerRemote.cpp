@@ -1,5 +1,7 @@
 #include "PlayerRemote.h"
 
+#include "Keys.h"
+
 #include <QTimer>
 #include <QUrl>
 
@@ -10,9 +12,6 @@
 namespace app {
 
 namespace {
-
-constexpr std::int16_t KeyEnter = 13;
-constexpr std::int16_t KeyBackspace = 8;
 
 std::int64_t microseconds(double seconds)
 {
@@ -154,12 +153,12 @@ void PlayerRemote::setVolume(double volume)
 // message box they may show must not hold the caller waiting.
 void PlayerRemote::next()
 {
-    QTimer::singleShot(0, this, [this] { form1_.form.viewKeyPress(KeyEnter); });
+    QTimer::singleShot(0, this, [this] { form1_.form.viewKeyPress(forms::keys::Enter); });
 }
 
 void PlayerRemote::previous()
 {
-    QTimer::singleShot(0, this, [this] { form1_.form.viewKeyPress(KeyBackspace); });
+    QTimer::singleShot(0, this, [this] { form1_.form.viewKeyPress(forms::keys::Backspace); });
 }
 
 void PlayerRemote::open(const std::string& path)

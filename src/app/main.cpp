@@ -72,6 +72,7 @@ int main(int argc, char** argv)
     view.host(control, control);
     view.keyAction = [&control](const QKeyEvent& event) { return control.playerKey(event); };
     QObject::connect(&control, &media::MpvControl::fullScreenRequested, &view, &forms::QtFormView::setFullScreen);
+    QObject::connect(&control, &media::MpvControl::fullScreenToggled, &view, &forms::QtFormView::toggleFullScreen);
     QObject::connect(&view, &forms::QtFormView::fullScreenChanged, &control, &media::MpvControl::setFullScreen);
     form1.form.attach(view);
 

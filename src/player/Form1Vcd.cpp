@@ -1,14 +1,11 @@
 // Video CD playback and track keys.
 #include "Form1.h"
+#include "Keys.h"
 
 namespace player {
 
 namespace {
 
-constexpr std::int16_t KeyEnter = 13;
-constexpr std::int16_t KeyBackspace = 8;
-constexpr std::int16_t KeyLowerV = 118;
-constexpr std::int16_t KeyUpperV = 86;
 constexpr std::uint8_t LastTrack = 255;
 
 } // namespace
@@ -75,12 +72,12 @@ void Form1::vcd_Click()
 
 void Form1::Form_KeyPress(std::int16_t& keyAscii)
 {
-    if (keyAscii == KeyLowerV || keyAscii == KeyUpperV)
+    if (keyAscii == forms::keys::LowerV || keyAscii == forms::keys::UpperV)
         vcd_Click();
     if (vcdtrack == 0)
         return;
 
-    if (keyAscii == KeyEnter) {
+    if (keyAscii == forms::keys::Enter) {
         // After track 255 there is no number left: back to the first track.
         const bool nextFits = vcdtrack < LastTrack;
         const std::uint8_t next = nextFits ? static_cast<std::uint8_t>(vcdtrack + 1) : 1;
@@ -93,7 +90,7 @@ void Form1::Form_KeyPress(std::int16_t& keyAscii)
             path = vcdname(vcdtrack);
         }
         Mov1.MediaFile(path);
-    } else if (keyAscii == KeyBackspace && vcdtrack > 1) {
+    } else if (keyAscii == forms::keys::Backspace && vcdtrack > 1) {
         const auto previous = static_cast<std::uint8_t>(vcdtrack - 1);
         if (!isfile(vcdname(previous)))
             return;

@@ -1,5 +1,6 @@
 #include "QtFormView.h"
 
+#include "Keys.h"
 #include "QtGeometry.h"
 
 #include "X11.h"
@@ -39,29 +40,6 @@ void follow(QAction& action, const MenuItem& item)
 }
 
 } // namespace
-
-int keyAsciiFor(const QKeyEvent& event)
-{
-    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return 0;
-    switch (event.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Tab:
-        return 9;
-    default:
-        break;
-    }
-    const QString text = event.text();
-    if (text.size() == 1 && text.at(0).unicode() >= 32 && text.at(0).unicode() < 0x8000)
-        return text.at(0).unicode();
-    return 0;
-}
 
 std::optional<QString> droppedFile(const QMimeData& data)
 {
@@ -245,9 +223,11 @@ void QtFormView::changeEvent(QEvent* event)
 
 void QtFormView::setFullScreen(bool on)
 {
-    if (on == fullScreen_)
-        return;
-    QWidget::setWindowState(on ? windowState() | Qt::WindowFullScreen : windowState() & ~Qt::WindowFullScreen);
+    wantFullScreen_ = on;
+    askingFullScreen_ = true;
+    fullScreenRetries_ = 0;
+    if (on != bool(windowState() & Qt::WindowFullScreen))
+        QWidget::setWindowState(on ? windowState() | Qt::WindowFullScreen : windowState() & ~Qt::WindowFullScreen);
 }
 
 bool QtFormView::eventFilter(QObject* watched, QEvent* event)
@@ -262,7 +242,7 @@ bool QtFormView::eventFilter(QObject* watched, QEvent* event)
 void QtFormView::keyPressEvent(QKeyEvent* event)
 {
     const bool acted = keyAction && keyAction(*event);
-    const int code = keyAsciiFor(*event);
+    const int code = asciiFor(*event);
     if (code == 0) {
         if (acted)
             event->accept();
@@ -295,6 +275,18 @@ void QtFormView::dropEvent(QDropEvent* event)
 
 void QtFormView::reportGeometry()
 {
+    // The window manager reports states late, so a quick series of requests can
+    // settle on one it reported on the way: the state asked for last wins. A
+    // change nobody here asked for (the window manager's own) is taken as it is.
+    const bool full = windowState() & Qt::WindowFullScreen;
+    if (askingFullScreen_ && full != wantFullScreen_ && fullScreenRetries_++ < 3) {
+        QWidget::setWindowState(wantFullScreen_ ? windowState() | Qt::WindowFullScreen
+                                                : windowState() & ~Qt::WindowFullScreen);
+        settle_.start();
+        return;
+    }
+    askingFullScreen_ = false;
+    wantFullScreen_ = full;
     const QPoint topLeft = frameGeometry().topLeft();
     const TwipsPoint position{toTwips(topLeft.x()), toTwips(topLeft.y())};
     // The model keeps the exact twips it set; only a real move by someone else replaces them.

@@ -42,6 +42,9 @@ class QtFormView : public QMainWindow, public FormView {
     // the window's own size rules neither run nor record anything meanwhile.
     void setFullScreen(bool on);
     bool fullScreen() const { return fullScreen_; }
+    // Turns over the state asked for last, not the one the window manager
+    // reported last: presses faster than it answers still count one each.
+    void toggleFullScreen() { setFullScreen(!wantFullScreen_); }
 
     // Offered every key that reaches the window itself (the control does not
     // have the focus) before it is raised as the form's KeyPress; returns
@@ -80,11 +83,12 @@ class QtFormView : public QMainWindow, public FormView {
     QTimer settle_;
     std::vector<std::pair<HostedControl*, QWidget*>> hosted_;
     bool fullScreen_ = false;
+    // Full screen as last asked for by the program, and whether the window
+    // manager may still be catching up with it.
+    bool wantFullScreen_ = false;
+    bool askingFullScreen_ = false;
+    int fullScreenRetries_ = 0;
 };
-
-// The character code of a typed key as the player's key handlers see it
-// (letters as typed, Enter 13, Backspace 8, Esc 27); 0 for keys that type nothing.
-int keyAsciiFor(const QKeyEvent& event);
 
 // The local file that a drop brings: the first of several; none for a web
 // address, text or a folder.

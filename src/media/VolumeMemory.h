@@ -28,8 +28,9 @@ class VolumeMemory : public QObject {
     static constexpr const char* Section = "Volume";
     static constexpr int QuietMilliseconds = 500;
 
+    // quietMilliseconds: how long a burst of changes may pause before it is written.
     VolumeMemory(platform::SettingsStore& store, std::string appName, std::function<void(const std::string&)> report,
-                 QObject* parent = nullptr);
+                 int quietMilliseconds = QuietMilliseconds, QObject* parent = nullptr);
     // Writes what is still waiting.
     ~VolumeMemory() override;
 

@@ -1,8 +1,11 @@
 #pragma once
 
-#include <QString>
+#include "Track.h"
+
+#include <QSize>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -10,24 +13,16 @@ struct mpv_node;
 
 namespace media {
 
-// An audio or subtitle track of the open media, as mpv lists it.
-struct Track {
-    enum class Kind { Audio, Subtitle };
-    Kind kind = Kind::Audio;
-    std::int64_t id = 0;
-    QString language;
-    QString title;
-    bool selected = false;
-    bool external = false; // a subtitle file beside the media
-};
-
 // The value under key in one of mpv's maps; null if it is not a map or has no such key.
 const mpv_node* nodeMember(const mpv_node& map, std::string_view key);
+// A whole number under key, also from a double; none if absent or of another kind.
+std::optional<std::int64_t> integerMember(const mpv_node& map, std::string_view key);
 
 // The audio and subtitle tracks of mpv's track-list, in its order; video tracks are left out.
 std::vector<Track> tracksFrom(const mpv_node& list);
 
-// "eng - Director's comments", "eng", "Director's comments" or "Track 2".
-QString trackLabel(const Track& track);
+// The picture as shown, from video-out-params: mpv's display size, which has
+// the pixel aspect applied, turned if the video is.
+std::optional<QSize> pictureOf(const mpv_node& params);
 
 } // namespace media

@@ -1,6 +1,4 @@
-#include "Tracks.h"
-
-#include <QCoreApplication>
+#include "MpvNode.h"
 
 #include <mpv/client.h>
 
@@ -57,15 +55,28 @@ std::vector<Track> tracksFrom(const mpv_node& list)
     return tracks;
 }
 
-QString trackLabel(const Track& track)
+std::optional<std::int64_t> integerMember(const mpv_node& map, std::string_view key)
 {
-    if (!track.language.isEmpty() && !track.title.isEmpty())
-        return track.language + QStringLiteral(" - ") + track.title;
-    if (!track.language.isEmpty())
-        return track.language;
-    if (!track.title.isEmpty())
-        return track.title;
-    return QCoreApplication::translate("media::Track", "Track %1").arg(track.id);
+    const mpv_node* value = nodeMember(map, key);
+    if (!value)
+        return std::nullopt;
+    if (value->format == MPV_FORMAT_INT64)
+        return value->u.int64;
+    if (value->format == MPV_FORMAT_DOUBLE)
+        return static_cast<std::int64_t>(value->u.double_);
+    return std::nullopt;
+}
+
+std::optional<QSize> pictureOf(const mpv_node& params)
+{
+    const auto width = integerMember(params, "dw");
+    const auto height = integerMember(params, "dh");
+    if (!width || !height || *width <= 0 || *height <= 0)
+        return std::nullopt;
+    const auto rotate = integerMember(params, "rotate").value_or(0);
+    if (rotate % 180 == 90)
+        return QSize(static_cast<int>(*height), static_cast<int>(*width));
+    return QSize(static_cast<int>(*width), static_cast<int>(*height));
 }
 
 } // namespace media

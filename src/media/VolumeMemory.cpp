@@ -23,11 +23,11 @@ std::optional<int> number(const std::string& text)
 } // namespace
 
 VolumeMemory::VolumeMemory(platform::SettingsStore& store, std::string appName,
-                           std::function<void(const std::string&)> report, QObject* parent)
+                           std::function<void(const std::string&)> report, int quietMilliseconds, QObject* parent)
     : QObject(parent), store_(store), appName_(std::move(appName)), report_(std::move(report))
 {
     quiet_.setSingleShot(true);
-    quiet_.setInterval(QuietMilliseconds);
+    quiet_.setInterval(quietMilliseconds);
     connect(&quiet_, &QTimer::timeout, this, &VolumeMemory::flush);
 }
 

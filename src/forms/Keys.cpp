@@ -1,12 +1,44 @@
-#include "PlayerKeys.h"
+#include "Keys.h"
 
 #include <QKeyEvent>
 
-namespace media {
+namespace forms {
 
-std::optional<PlayerAction> playerActionFor(const QKeyEvent& event)
+namespace {
+
+bool menuShortcut(const QKeyEvent& event)
 {
-    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    return event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+} // namespace
+
+int asciiFor(const QKeyEvent& event)
+{
+    if (menuShortcut(event))
+        return 0;
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return keys::Enter;
+    case Qt::Key_Backspace:
+        return keys::Backspace;
+    case Qt::Key_Escape:
+        return keys::Escape;
+    case Qt::Key_Tab:
+        return keys::Tab;
+    default:
+        break;
+    }
+    const QString text = event.text();
+    if (text.size() == 1 && text.at(0).unicode() >= 32 && text.at(0).unicode() < 0x8000)
+        return text.at(0).unicode();
+    return 0;
+}
+
+std::optional<PlayerAction> actionFor(const QKeyEvent& event)
+{
+    if (menuShortcut(event))
         return std::nullopt;
     switch (event.key()) {
     case Qt::Key_Space:
@@ -60,4 +92,4 @@ std::optional<PlayerAction> playerActionFor(const QKeyEvent& event)
     }
 }
 
-} // namespace media
+} // namespace forms

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Track.h"
+
+#include <QMenu>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace media {
+
+// What the picture's right-click menu can ask for.
+struct PictureMenuActions {
+    // kind's track by id; 0 turns subtitles off.
+    std::function<void(Track::Kind kind, std::int64_t id)> chooseTrack;
+    std::function<void()> toggleFullScreen;
+};
+
+// The picture's right-click menu: audio tracks, subtitle tracks, Full Screen.
+std::unique_ptr<QMenu> pictureMenu(QWidget* parent, const std::vector<Track>& tracks, bool fullScreen,
+                                   const PictureMenuActions& actions);
+
+} // namespace media
