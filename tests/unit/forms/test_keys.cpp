@@ -34,30 +34,38 @@ TEST(Keys, TypedKeysGiveTheirCharacterCodesAndOthersNone)
 
 TEST(Keys, PlaybackKeysFollowMpvsBindingsByWhatTheyType)
 {
-    const std::pair<QKeyEvent, PlayerAction> table[] = {
-        {key(Qt::Key_Space, " "), PlayerAction::TogglePause},
-        {key(Qt::Key_Left), PlayerAction::SeekBack},
-        {key(Qt::Key_Right), PlayerAction::SeekForward},
-        {key(Qt::Key_Up), PlayerAction::SeekForwardLong},
-        {key(Qt::Key_Down), PlayerAction::SeekBackLong},
-        {key(Qt::Key_Home), PlayerAction::ToStart},
-        {key(Qt::Key_Period, "."), PlayerAction::FrameForward},
-        {key(Qt::Key_Comma, ","), PlayerAction::FrameBack},
-        {key(Qt::Key_9, "9"), PlayerAction::VolumeDown},
-        {key(Qt::Key_Slash, "/"), PlayerAction::VolumeDown},
-        {key(Qt::Key_0, "0"), PlayerAction::VolumeUp},
-        // '*' is typed with Shift on most layouts, and from the keypad without.
-        {key(Qt::Key_Asterisk, "*", Qt::ShiftModifier | Qt::KeypadModifier), PlayerAction::VolumeUp},
-        {key(Qt::Key_M, "m"), PlayerAction::ToggleMute},
-        {key(Qt::Key_F, "F", Qt::ShiftModifier), PlayerAction::ToggleFullScreen},
-        {key(Qt::Key_F11), PlayerAction::ToggleFullScreen},
-        {key(Qt::Key_Escape), PlayerAction::LeaveFullScreen},
-        {key(Qt::Key_NumberSign, "#", Qt::ShiftModifier), PlayerAction::CycleAudio},
-        {key(Qt::Key_J, "j"), PlayerAction::CycleSubtitle},
-        {key(Qt::Key_J, "J", Qt::ShiftModifier), PlayerAction::CycleSubtitleBack},
+    struct Row {
+        int key;
+        const char* text;
+        Qt::KeyboardModifiers modifiers;
+        PlayerAction action;
     };
-    for (const auto& [event, action] : table)
-        EXPECT_EQ(forms::actionFor(event), action) << event.text().toStdString() << " key " << event.key();
+    const Row table[] = {
+        {Qt::Key_Space, " ", Qt::NoModifier, PlayerAction::TogglePause},
+        {Qt::Key_Left, "", Qt::NoModifier, PlayerAction::SeekBack},
+        {Qt::Key_Right, "", Qt::NoModifier, PlayerAction::SeekForward},
+        {Qt::Key_Up, "", Qt::NoModifier, PlayerAction::SeekForwardLong},
+        {Qt::Key_Down, "", Qt::NoModifier, PlayerAction::SeekBackLong},
+        {Qt::Key_Home, "", Qt::NoModifier, PlayerAction::ToStart},
+        {Qt::Key_Period, ".", Qt::NoModifier, PlayerAction::FrameForward},
+        {Qt::Key_Comma, ",", Qt::NoModifier, PlayerAction::FrameBack},
+        {Qt::Key_9, "9", Qt::NoModifier, PlayerAction::VolumeDown},
+        {Qt::Key_Slash, "/", Qt::NoModifier, PlayerAction::VolumeDown},
+        {Qt::Key_0, "0", Qt::NoModifier, PlayerAction::VolumeUp},
+        // '*' is typed with Shift on most layouts, and from the keypad without.
+        {Qt::Key_Asterisk, "*", Qt::ShiftModifier | Qt::KeypadModifier, PlayerAction::VolumeUp},
+        {Qt::Key_M, "m", Qt::NoModifier, PlayerAction::ToggleMute},
+        {Qt::Key_F, "F", Qt::ShiftModifier, PlayerAction::ToggleFullScreen},
+        {Qt::Key_F11, "", Qt::NoModifier, PlayerAction::ToggleFullScreen},
+        {Qt::Key_Escape, "", Qt::NoModifier, PlayerAction::LeaveFullScreen},
+        {Qt::Key_NumberSign, "#", Qt::ShiftModifier, PlayerAction::CycleAudio},
+        {Qt::Key_J, "j", Qt::NoModifier, PlayerAction::CycleSubtitle},
+        {Qt::Key_J, "J", Qt::ShiftModifier, PlayerAction::CycleSubtitleBack},
+    };
+    for (const Row& row : table) {
+        const QKeyEvent event = key(row.key, QString::fromUtf8(row.text), row.modifiers);
+        EXPECT_EQ(forms::actionFor(event), row.action) << "'" << row.text << "' key " << row.key;
+    }
 
     // The Video CD's keys and anything held with Ctrl or Alt do nothing to playback.
     EXPECT_FALSE(forms::actionFor(key(Qt::Key_V, "v")));
