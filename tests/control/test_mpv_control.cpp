@@ -107,9 +107,12 @@ TEST_F(MpvControlTest, EachFormatOpensOnceWithItsPictureSizeKnown)
         control.MovieSize(0);
         const float panels = static_cast<float>(control.panelsHeight());
         EXPECT_EQ(pixels(), std::make_pair(float(c.width), float(c.height) + panels));
-        settle(300ms);
         EXPECT_EQ(opened, 1);
     }
+    // A late second OpenComplete of a file would come before the next file's first.
+    opened = 0;
+    open(clip("clip.mpg"));
+    EXPECT_EQ(opened, 1);
 }
 
 TEST_F(MpvControlTest, NothingPlaysBeforeStartPlayback)
@@ -225,8 +228,6 @@ TEST_F(MpvControlTest, TransportBarPausesStopsAndSeeks)
     ASSERT_TRUE(waitFor([&] { return control.paused(); }));
     const std::optional<double> held = steadyPosition();
     ASSERT_TRUE(held) << "still moving after the pause: " << control.position();
-    settle(300ms);
-    EXPECT_EQ(control.position(), *held);
 
     // Dragging the handle to 2 s and letting go lands on the frame at 2 s (25 fps: within 0.04 s).
     seek->setSliderDown(true);
@@ -250,8 +251,6 @@ TEST_F(MpvControlTest, TransportBarPausesStopsAndSeeks)
     const std::optional<double> landed = steadyPosition();
     ASSERT_TRUE(landed) << "still moving after the seek: " << control.position();
     EXPECT_LT(std::abs(*landed - 1.0), 0.05);
-    settle(300ms);
-    EXPECT_EQ(control.position(), *landed);
     EXPECT_TRUE(control.paused());
 }
 
@@ -380,8 +379,8 @@ TEST_F(MpvControlTest, UndecodableFilesNeverCompleteAndLeaveTheControlUsable)
         EXPECT_EQ(control.displayText().toStdString(), "Cannot play \"" + path + "\": unrecognized file format");
         EXPECT_EQ(control.MediaFile(), path);
     }
-    settle(300ms);
     EXPECT_EQ(opened, 0);
+    // Had a broken file opened after all, it would have come before this one.
     open(clip("clip.mpg"));
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(control.displayText(), "0:00:00.0");
@@ -411,7 +410,7 @@ TEST_F(MpvControlTest, PathsThatNameNoReadableFileAreRefusedAtOnce)
     EXPECT_EQ(control.MediaFile(), clip("clip.avi"));
     control.StartPlayback();
     EXPECT_TRUE(waitFor([&] { return control.position() > 0.2; }));
-    settle(200ms);
+    // Refusals are thrown before anything reaches the engine: nothing can open later.
     EXPECT_EQ(opened, 1);
 }
 
