@@ -121,3 +121,22 @@ TEST(HostileSettings, EditsOfTwoProcessesAtOnceLoseNothing)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(platform::IniSettingsStore().GetSetting(App, "Counts", "n", ""), std::to_string(2 * Rounds));
 }
+
+TEST(HostileSettings, AFileMadeReadOnlyIsNotReplacedEvenInAWritableFolder)
+{
+    TempConfigHome home;
+    home.writeIni("[Volume]\nLevel=80\n");
+    const QByteArray file = QFile::encodeName(home.iniPath());
+    ASSERT_EQ(::chmod(file.constData(), 0444), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(file.constData(), &before), 0);
+
+    platform::IniSettingsStore store;
+    EXPECT_EQ(errorOf([&] { store.SaveSetting(App, "Volume", "Level", "50"); }),
+              "The settings file " + home.iniPath().toStdString() + " cannot be written. It is read-only.");
+    struct stat after {};
+    ASSERT_EQ(::stat(file.constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(home.iniBytes(), "[Volume]\nLevel=80\n");
+    EXPECT_EQ(store.GetSetting(App, "Volume", "Level", ""), "80");
+}
