@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -86,8 +87,8 @@ class QtFormView : public QMainWindow, public FormView {
 // (letters as typed, Enter 13, Backspace 8, Esc 27); 0 for keys that type nothing.
 int keyAsciiFor(const QKeyEvent& event);
 
-// The local file that a drop brings: the first of several; none for a web
-// address, text or a folder.
-std::optional<QString> droppedFile(const QMimeData& data);
+// The local file that a drop brings, as the file system names it: the first
+// of several; none for a web address, a relative path, text or a folder.
+std::optional<std::string> droppedFile(const QMimeData& data);
 
 } // namespace forms
