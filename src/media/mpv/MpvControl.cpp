@@ -864,7 +864,6 @@ std::unique_ptr<QMenu> MpvControl::contextMenu()
 {
     auto menu = std::make_unique<QMenu>(this);
     menu->setObjectName(QStringLiteral("pictureMenu"));
-    const auto escaped = [](QString text) { return text.replace(QLatin1Char('&'), QStringLiteral("&&")); };
     const auto addTracks = [&](Track::Kind kind, const char* property, bool withOff) {
         auto* group = new QActionGroup(menu.get());
         bool any = false;
@@ -879,7 +878,7 @@ std::unique_ptr<QMenu> MpvControl::contextMenu()
         for (const Track& track : tracks_) {
             if (track.kind != kind)
                 continue;
-            QAction* action = menu->addAction(escaped(trackLabel(track)));
+            QAction* action = addTrackAction(*menu, track);
             action->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(property)).arg(track.id));
             action->setCheckable(true);
             action->setActionGroup(group);

@@ -1,6 +1,10 @@
 #include "Tracks.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QTextDocument>
 
 #include <mpv/client.h>
 
@@ -66,6 +70,21 @@ QString trackLabel(const Track& track)
     if (!track.title.isEmpty())
         return track.title;
     return QCoreApplication::translate("media::Track", "Track %1").arg(track.id);
+}
+
+QAction* addTrackAction(QMenu& menu, const Track& track)
+{
+    constexpr int LabelCharacters = 40;
+    const QString label = trackLabel(track);
+    const QFontMetrics metrics = menu.fontMetrics();
+    const QString shown = metrics.elidedText(label, Qt::ElideRight, LabelCharacters * metrics.averageCharWidth());
+    QAction* action = menu.addAction(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    if (shown != label) {
+        // As text: a title is whatever the file says, markup included.
+        action->setToolTip(Qt::convertFromPlainText(label, Qt::WhiteSpaceNormal));
+        menu.setToolTipsVisible(true);
+    }
+    return action;
 }
 
 } // namespace media

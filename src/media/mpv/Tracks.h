@@ -7,6 +7,8 @@
 #include <vector>
 
 struct mpv_node;
+class QAction;
+class QMenu;
 
 namespace media {
 
@@ -29,5 +31,9 @@ std::vector<Track> tracksFrom(const mpv_node& list);
 
 // "eng - Director's comments", "eng", "Director's comments" or "Track 2".
 QString trackLabel(const Track& track);
+
+// Adds the track to the menu: its label cut to about 40 characters, so that
+// a title of any length leaves the menu a menu, and then whole in a tooltip.
+QAction* addTrackAction(QMenu& menu, const Track& track);
 
 } // namespace media
