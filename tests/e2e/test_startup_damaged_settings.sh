@@ -25,7 +25,9 @@ read -r bx by bw bh <<<"$(geometry "$box")"
 echo "window ${w}x$h at $x,$y; box ${bw}x$bh at $bx,$by"
 near $((2 * bx + bw)) $((2 * x + w)) 4 && [ $((by + bh / 2)) -gt "$y" ] && [ $((by + bh / 2)) -lt $((y + h)) ] ||
     fail "the box is not over the window"
-check_playing "$wid"
+# Playing under the box: the position moves on.
+first=$(playerctl -p zelvo position)
+wait_for 10 bash -c "[ \"\$(playerctl -p zelvo position | cut -d. -f1)\" -gt ${first%.*} ]" || fail "the position stays at $first"
 screenshot damaged-settings
 
 for i in $(seq 10); do
