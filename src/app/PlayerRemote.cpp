@@ -2,8 +2,8 @@
 
 #include "Keys.h"
 
+#include <QByteArray>
 #include <QTimer>
-#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -80,7 +80,8 @@ platform::TrackInfo PlayerRemote::track() const
     info.title = trackTitle(path);
     const std::string local = control_.localFile();
     if (!local.empty())
-        info.url = QUrl::fromLocalFile(QString::fromStdString(local)).toString(QUrl::FullyEncoded).toStdString();
+        // Escaped byte for byte: a name that is not UTF-8 still leads back to its file.
+        info.url = "file://" + QByteArray::fromStdString(local).toPercentEncoding("/!$&'()*+,;=:@").toStdString();
     if (const std::optional<double> length = control_.duration(); length && *length > 0)
         info.lengthUs = microseconds(*length);
     return info;

@@ -2,6 +2,7 @@
 #include "AboutBox.h"
 #include "CommandLine.h"
 #include "Form1.h"
+#include "GuardedSettingsStore.h"
 #include "IniSettingsStore.h"
 #include "LinuxDrives.h"
 #include "LinuxScreenSaver.h"
@@ -12,12 +13,12 @@
 #include "QtFormView.h"
 #include "QtMessageBoxes.h"
 #include "QtSystemMetrics.h"
+#include "SettingsTroubles.h"
 #include "X11WindowStacking.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QIcon>
-#include <QTimer>
 
 #include <clocale>
 
@@ -42,7 +43,11 @@ int main(int argc, char** argv)
     platform::QtSystemMetrics metrics;
     platform::QtMessageBoxes boxes;
     platform::QtCommonDialog cdlg1;
-    platform::IniSettingsStore settings;
+    platform::IniSettingsStore file;
+    // The store for the whole run: what it cannot read or keep is told once,
+    // over the player window, and the film plays on.
+    app::SettingsTroubles troubles(boxes);
+    platform::GuardedSettingsStore settings(file, [&troubles](const std::string& text) { troubles.tell(text); });
     platform::X11WindowStacking stacking;
     platform::LinuxDrives drives;
     platform::LinuxFileProbe files;
@@ -54,10 +59,8 @@ int main(int argc, char** argv)
     platform::LinuxScreenSaver screenSaver(bus);
     media::MpvControl control(metrics, paths);
     app::keepScreenOnWhilePlaying(control, screenSaver);
-    // Told once, after the event that failed, not in the middle of it.
-    control.rememberVolumeIn(settings, std::string(player::AppName), [&boxes](const std::string& text) {
-        QTimer::singleShot(0, [&boxes, text] { boxes.MsgBox(text); });
-    });
+    // The guarded store tells its own troubles.
+    control.rememberVolumeIn(settings, std::string(player::AppName), {});
     forms::QtFormView* window = nullptr;
     player::Form1 form1(control, {metrics, stacking, cdlg1, boxes, settings, drives, files,
                                   [&window] {
@@ -83,5 +86,7 @@ int main(int argc, char** argv)
 
     form1.form.load();
     view.show();
+    boxes.owner = &view;
+    troubles.windowShown(view);
     return QApplication::exec();
 }

@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 struct FileDrop : ::testing::Test, fakes::Services {
@@ -117,6 +120,25 @@ TEST_F(FileDrop, AFileTheControlRefusesEndsTheDropSilentlyAsFileOpenDoes)
     EXPECT_EQ(mov1.log, std::vector<std::string>{"MediaFile=" + broken.toStdString()});
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(slot0(), "");
+}
+
+TEST_F(FileDrop, ANameThatIsNotUtf8OpensByItsBytesAndARelativeUriIsRefused)
+{
+    const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xe9.mpg";
+    ASSERT_EQ(::close(::open(latin1.constData(), O_WRONLY | O_CREAT, 0644)), 0);
+    std::unique_ptr<QMimeData> named(urls({QUrl::fromEncoded("file://" + latin1.toPercentEncoding("/"))}));
+    EXPECT_TRUE(drop(*named));
+    EXPECT_EQ(mov1.log, std::vector<std::string>{"MediaFile=" + latin1.toStdString()});
+
+    // Named from the folder the player runs in, it would be recorded as "clip.mpg".
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    file("clip.mpg");
+    std::unique_ptr<QMimeData> relative(urls({QUrl("file:clip.mpg")}));
+    EXPECT_FALSE(drop(*relative));
+    QDir::setCurrent(before);
+    EXPECT_EQ(mov1.log.size(), 1u);
+    ::unlink(latin1.constData()); // QTemporaryDir cannot name it
 }
 
 } // namespace

@@ -3,11 +3,14 @@
 // and seeks are announced where they land.
 #include "test_mpv_media.h"
 
+#include "FileUri.h"
 #include "HeadlessFormView.h"
 #include "MpvControl.h"
 #include "PlayerRemote.h"
 #include "support/Fakes.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -124,6 +127,18 @@ TEST_F(PlayerRemoteTest, SeeksAreAnnouncedWhereTheyLand)
     EXPECT_NEAR(seeks.back(), 2000000, 40000);
     EXPECT_NEAR(remote.positionUs(), 2000000, 40000);
     EXPECT_EQ(control.displayText(), "0:00:02.0");
+}
+
+TEST_F(PlayerRemoteTest, TheUrlOfANameThatIsNotUtf8LeadsBackToTheFile)
+{
+    QTemporaryDir dir;
+    const std::string folder = QFile::encodeName(dir.path()).toStdString();
+    const std::string path = folder + "/caf\xe9 (1).mpg";
+    std::filesystem::copy_file(clip("clip.mpg"), path);
+    openAndPlay(path);
+    EXPECT_EQ(remote.track().url, "file://" + folder + "/caf%E9%20(1).mpg");
+    EXPECT_EQ(platform::localPathFromUri(QString::fromStdString(remote.track().url)), path);
+    std::filesystem::remove(path); // QTemporaryDir cannot name it
 }
 
 TEST(TrackTitle, NamesFilesByTheirNameAndDiscTracksAsTracks)

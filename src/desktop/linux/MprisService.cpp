@@ -1,7 +1,8 @@
 #include "MprisService.h"
 
+#include "FileUri.h"
+
 #include <QDBusMessage>
-#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -188,10 +189,9 @@ void MprisPlayerAdaptor::PlayPause()
 
 void MprisPlayerAdaptor::OpenUri(const QString& Uri)
 {
-    // Only local files, as the supported schemes say.
-    const QUrl url(Uri);
-    if (url.isLocalFile())
-        service_.remote().open(url.toLocalFile().toStdString());
+    // Only local files by an absolute path, as the supported schemes say.
+    if (const std::optional<std::string> path = localPathFromUri(Uri))
+        service_.remote().open(*path);
 }
 
 } // namespace platform

@@ -9,7 +9,7 @@ void QtMessageBoxes::MsgBox(std::string_view text)
 {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    QApplication::activeWindow() ? QApplication::activeWindow() : owner.data());
     box.setObjectName("zelvoMessageBox");
     box.exec();
 }

@@ -3,12 +3,11 @@
 #include "Keys.h"
 #include "QtGeometry.h"
 
+#include "FileUri.h"
 #include "X11.h"
 
 #include <QAction>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +15,8 @@
 #include <QWindow>
 
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 namespace forms {
 
@@ -41,13 +42,14 @@ void follow(QAction& action, const MenuItem& item)
 
 } // namespace
 
-std::optional<QString> droppedFile(const QMimeData& data)
+std::optional<std::string> droppedFile(const QMimeData& data)
 {
     const QList<QUrl> urls = data.urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile())
-        return std::nullopt;
-    const QString path = urls.first().toLocalFile();
-    if (!QFileInfo(path).isFile())
+    // Encoded: the escapes of a name that is not UTF-8 are its bytes.
+    const std::optional<std::string> path =
+        urls.isEmpty() ? std::nullopt : platform::localPathFromUri(QString::fromLatin1(urls.first().toEncoded()));
+    std::error_code error;
+    if (!path || !std::filesystem::is_regular_file(*path, error))
         return std::nullopt;
     return path;
 }
@@ -264,13 +266,13 @@ void QtFormView::dragEnterEvent(QDragEnterEvent* event)
 
 void QtFormView::dropEvent(QDropEvent* event)
 {
-    const std::optional<QString> path = event->mimeData() ? droppedFile(*event->mimeData()) : std::nullopt;
+    const std::optional<std::string> path = event->mimeData() ? droppedFile(*event->mimeData()) : std::nullopt;
     if (!path) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    form_.viewFileDropped(QFile::encodeName(*path).toStdString());
+    form_.viewFileDropped(*path);
 }
 
 void QtFormView::reportGeometry()

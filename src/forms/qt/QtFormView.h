@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -90,8 +91,8 @@ class QtFormView : public QMainWindow, public FormView {
     int fullScreenRetries_ = 0;
 };
 
-// The local file that a drop brings: the first of several; none for a web
-// address, text or a folder.
-std::optional<QString> droppedFile(const QMimeData& data);
+// The local file that a drop brings, as the file system names it: the first
+// of several; none for a web address, a relative path, text or a folder.
+std::optional<std::string> droppedFile(const QMimeData& data);
 
 } // namespace forms

@@ -1,15 +1,31 @@
 #include "PictureMenu.h"
 
 #include <QActionGroup>
+#include <QFontMetrics>
+#include <QTextDocument>
 
 namespace media {
+
+QAction* addTrackAction(QMenu& menu, const Track& track)
+{
+    constexpr int LabelCharacters = 40;
+    const QString label = trackLabel(track);
+    const QFontMetrics metrics = menu.fontMetrics();
+    const QString shown = metrics.elidedText(label, Qt::ElideRight, LabelCharacters * metrics.averageCharWidth());
+    QAction* action = menu.addAction(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    if (shown != label) {
+        // As text: a title is whatever the file says, markup included.
+        action->setToolTip(Qt::convertFromPlainText(label, Qt::WhiteSpaceNormal));
+        menu.setToolTipsVisible(true);
+    }
+    return action;
+}
 
 std::unique_ptr<QMenu> pictureMenu(QWidget* parent, const std::vector<Track>& tracks, bool fullScreen,
                                    const PictureMenuActions& actions)
 {
     auto menu = std::make_unique<QMenu>(parent);
     menu->setObjectName(QStringLiteral("pictureMenu"));
-    const auto escaped = [](QString text) { return text.replace(QLatin1Char('&'), QStringLiteral("&&")); };
     const auto addTracks = [&](Track::Kind kind, const char* property, bool withOff) {
         auto* group = new QActionGroup(menu.get());
         bool any = false;
@@ -24,7 +40,7 @@ std::unique_ptr<QMenu> pictureMenu(QWidget* parent, const std::vector<Track>& tr
         for (const Track& track : tracks) {
             if (track.kind != kind)
                 continue;
-            QAction* action = menu->addAction(escaped(trackLabel(track)));
+            QAction* action = addTrackAction(*menu, track);
             action->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(property)).arg(track.id));
             action->setCheckable(true);
             action->setActionGroup(group);

@@ -18,6 +18,10 @@ struct PictureMenuActions {
     std::function<void()> toggleFullScreen;
 };
 
+// Adds the track to the menu: its label cut to about 40 characters, so that
+// a title of any length leaves the menu a menu, and then whole in a tooltip.
+QAction* addTrackAction(QMenu& menu, const Track& track);
+
 // The picture's right-click menu: audio tracks, subtitle tracks, Full Screen.
 std::unique_ptr<QMenu> pictureMenu(QWidget* parent, const std::vector<Track>& tracks, bool fullScreen,
                                    const PictureMenuActions& actions);

@@ -9,8 +9,10 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +96,26 @@ QString writeProblem(const QString& folder)
     return "Its folder " + QDir::toNativeSeparators(folder) + " is not writable";
 }
 
+// Whether the file's permission bits let this user write it. A new file is
+// renamed over the old one, which the folder's permission allows whatever the
+// file's, so a file made read-only would be replaced without a word. The bits
+// decide, not access(2): root may write any file, yet a file nobody may write
+// was made so on purpose.
+bool writableByMode(const struct stat& info)
+{
+    const uid_t user = ::geteuid();
+    if (info.st_uid == user)
+        return info.st_mode & S_IWUSR;
+    if (user == 0)
+        return info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH);
+    bool member = info.st_gid == ::getegid();
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+    for (int i = 0; i < count && !member; ++i)
+        member = groups[static_cast<std::size_t>(i)] == info.st_gid;
+    return info.st_mode & (member ? S_IWGRP : S_IWOTH);
+}
+
 // Writes a new file beside the old one and renames it over it only after
 // every byte has reached the disk, so that a failure leaves the old file as
 // it was; the reason given is the system's (QSaveFile says "Unknown error"
@@ -102,12 +124,15 @@ void replace(const QString& path, const QByteArray& data)
 {
     const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : path;
     const QByteArray name = QFile::encodeName(target);
+    struct stat old {};
+    const bool existed = ::stat(name.constData(), &old) == 0;
+    if (existed && !writableByMode(old))
+        fail(path, "cannot be written", "It is read-only");
     const QByteArray temporary = name + ".new-" + QByteArray::number(::getpid());
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0)
         fail(path, "cannot be written", QString::fromLocal8Bit(std::strerror(errno)));
-    struct stat old {};
-    if (::stat(name.constData(), &old) == 0)
+    if (existed)
         ::fchmod(fd, old.st_mode & 07777);
     int error = 0;
     for (qsizetype done = 0; done < data.size() && error == 0;) {

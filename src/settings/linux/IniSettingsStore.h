@@ -21,7 +21,8 @@ class IniText;
 // file over the old one when the disk fills up, and keeps a value it could not
 // write in its per-process copy of the file, where later reads find it.
 //
-// A file or folder that cannot be read or written, and a file that cannot be
+// A file or folder that cannot be read or written, a file whose permissions
+// say it is read-only (it is not replaced), and a file that cannot be
 // understood or is not a regular file (it is never waited for, nor replaced),
 // throw forms::RuntimeError naming the file. Values are text and come back
 // byte for byte as they were saved, also file names that are not valid UTF-8.

@@ -1,8 +1,10 @@
 // The settings file when it is hostile: not a file at all, damaged text, odd
-// names and values, and two players editing it at once.
+// names and values, read-only, two players editing it at once, and the guard
+// the program keeps over it for a whole run.
 #include "support/Errors.h"
 #include "support/TempConfigHome.h"
 
+#include "GuardedSettingsStore.h"
 #include "IniSettingsStore.h"
 #include "RuntimeError.h"
 
@@ -18,6 +20,7 @@
 
 #include <future>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -120,4 +123,47 @@ TEST(HostileSettings, EditsOfTwoProcessesAtOnceLoseNothing)
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(platform::IniSettingsStore().GetSetting(App, "Counts", "n", ""), std::to_string(2 * Rounds));
+}
+
+TEST(HostileSettings, AFileMadeReadOnlyIsNotReplacedEvenInAWritableFolder)
+{
+    TempConfigHome home;
+    home.writeIni("[Volume]\nLevel=80\n");
+    const QByteArray file = QFile::encodeName(home.iniPath());
+    ASSERT_EQ(::chmod(file.constData(), 0444), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(file.constData(), &before), 0);
+
+    platform::IniSettingsStore store;
+    EXPECT_EQ(errorOf([&] { store.SaveSetting(App, "Volume", "Level", "50"); }),
+              "The settings file " + home.iniPath().toStdString() + " cannot be written. It is read-only.");
+    struct stat after {};
+    ASSERT_EQ(::stat(file.constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(home.iniBytes(), "[Volume]\nLevel=80\n");
+    EXPECT_EQ(store.GetSetting(App, "Volume", "Level", ""), "80");
+}
+
+TEST(HostileSettings, TheGuardGivesDefaultsStoresNothingAndTellsEachTroubleOnce)
+{
+    TempConfigHome home;
+    const QByteArray text = "[Recent%20Files\n0=/films/a.mpg\n";
+    home.writeIni(text);
+    platform::IniSettingsStore ini;
+    std::vector<std::string> told;
+    platform::GuardedSettingsStore store(ini, [&](const std::string& trouble) { told.push_back(trouble); });
+    for (int open = 0; open < 10; ++open) {
+        EXPECT_EQ(store.GetSetting(App, Section, "0", "<default>"), "<default>");
+        store.SaveSetting(App, Section, "0", "/films/b.mpg");
+        store.EditSettings(App, Section, [](platform::SettingsEdit& edit) { edit.Set("1", "/films/c.mpg"); });
+    }
+    EXPECT_EQ(told, std::vector<std::string>{damaged(home)});
+    EXPECT_EQ(home.iniBytes(), text);
+
+    // Put right, then made read-only: another trouble, told once more.
+    home.writeIni("[Recent%20Files]\n");
+    ASSERT_TRUE(QFile(home.iniPath()).setPermissions(QFile::ReadOwner));
+    store.SaveSetting(App, Section, "0", "/films/b.mpg");
+    store.SaveSetting(App, Section, "1", "/films/c.mpg");
+    EXPECT_EQ(told.size(), 2u);
 }
