@@ -440,7 +440,7 @@ TEST_F(MpvControlTest, OnlyTheLastOfQuickSuccessiveOpensCompletes)
     control.MediaFile(clip("clip.avi"));
     control.MediaFile(clip("clip.mov"));
     // The first picture comes after every event of the files before it.
-    ASSERT_TRUE(waitFor([&] { return frameShown; }));
+    ASSERT_TRUE(waitFor([&] { return opened > 0 && frameShown; }));
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(control.MediaFile(), clip("clip.mov"));
     // The garbage's failure belongs to a replaced file and is not shown.
