@@ -59,6 +59,8 @@ class SeekPreviewTest : public ::testing::Test {
     {
         auto* seek = control.findChild<QSlider*>("seek");
         ASSERT_NE(seek, nullptr);
+        // The bar spans the media once its length is known.
+        ASSERT_TRUE(waitFor([&] { return seek->maximum() > 0; }));
         const QPointF at(seek->width() * fraction, seek->height() / 2.0);
         QMouseEvent move(QEvent::MouseMove, at, seek->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(seek, &move);

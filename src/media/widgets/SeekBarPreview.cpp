@@ -59,6 +59,9 @@ void SeekBarPreview::showAt(QPoint pointer, int barTop, double seconds, QSize pi
 void SeekBarPreview::setPicture(const QImage& picture)
 {
     picture_ = picture;
+    // Drawn at device pixels for the size shown: one pixel of it to one of the screen.
+    if (!pictureSize_.isEmpty() && !picture_.isNull())
+        picture_.setDevicePixelRatio(double(picture_.width()) / pictureSize_.width());
     update();
 }
 
