@@ -24,7 +24,7 @@ band() {  # NAME X Y W H: the client area's geometry
 hover() {
     local name=$1 fraction=$2 x=$3 y=$4 w=$5 h=$6
     # The seek bar lies between the three buttons on the left and the length and volume on the right.
-    local left=$((x + 84)) right=$((x + w - 190))
+    local left=$((x + 86)) right=$((x + w - 156))
     local at=$(awk -v l=$left -v r=$right -v f="$fraction" 'BEGIN { printf "%d", l + f * (r - l) }')
     xdotool mousemove "$at" $((y + h - 12))
     sleep 0.1
@@ -79,25 +79,29 @@ read -r x y w h <<<"$(geometry "$main")"
 echo "window ${w}x$h at $x,$y"
 sweep film-quarter "$x" "$y" "$w" "$h"
 
-# Full screen: the panels come up with the pointer at the bottom edge.
-xdotool key f
-sleep 1.5
-read -r x y w h <<<"$(geometry "$main")"
-xdotool mousemove $((x + w / 2)) $((y + h - 2))
-sleep 0.5
-band rest-band "$x" "$y" "$w" "$h"
-hover film-full-start 0.02 "$x" "$y" "$w" "$h"
-hover film-full-middle 0.5 "$x" "$y" "$w" "$h"
-hover film-full-end 0.98 "$x" "$y" "$w" "$h"
-xdotool key Escape
-sleep 1
+# full KIND: the same in full screen, where the panels come up with the pointer at the bottom edge.
+full() {
+    xdotool key f
+    sleep 1.5
+    read -r x y w h <<<"$(geometry "$main")"
+    xdotool mousemove $((x + w / 2)) $((y + h - 2))
+    sleep 0.5
+    band rest-band "$x" "$y" "$w" "$h"
+    hover "$1-full-start" 0.02 "$x" "$y" "$w" "$h"
+    hover "$1-full-middle" 0.5 "$x" "$y" "$w" "$h"
+    hover "$1-full-end" 0.98 "$x" "$y" "$w" "$h"
+    xdotool mousemove $((x + w / 2)) $((y + h / 2))
+    xdotool key Escape
+    sleep 1.5
+}
+full film
 
 # The Video CD's first track, read from the disc image.
-xdotool mousemove $((x + 100)) $((y + 100))
 xdotool key v
-wait_slot 1 "$FILM"
+wait_slot 1 'D:\\mpegav\\avseq01.dat'
 sleep 1.5
 xdotool key space
 sleep 0.5
 read -r x y w h <<<"$(geometry "$main")"
 sweep vcd-quarter "$x" "$y" "$w" "$h"
+full vcd

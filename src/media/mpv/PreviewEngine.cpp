@@ -1,5 +1,7 @@
 #include "PreviewEngine.h"
 
+#include "MpvEngine.h"
+
 #include <QByteArray>
 #include <QMetaObject>
 
@@ -182,6 +184,10 @@ void PreviewEngine::wakeup(void* self)
 bool PreviewEngine::serve(mpv_handle* mpv, mpv_render_context* render)
 {
     bool ready = false;
+    // Keyframe seeks, except where the container has no index (MPEG program
+    // streams, Video CD tracks): there mpv's keyframe seek lands by a byte
+    // estimate, seconds away, and an exact seek of a small MPEG-1 picture is cheap.
+    const char* seekHow = "absolute+keyframes";
     std::optional<Request> current;
     Clock::time_point asked;
     bool restarted = false;
@@ -205,7 +211,7 @@ bool PreviewEngine::serve(mpv_handle* mpv, mpv_render_context* render)
             asked = Clock::now();
             restarted = false;
             const QByteArray to = QByteArray::number(next->seconds, 'f', 3);
-            const char* seek[] = {"seek", to.constData(), "absolute+keyframes", nullptr};
+            const char* seek[] = {"seek", to.constData(), seekHow, nullptr};
             if (mpv_command_async(mpv, SeekReply, seek) < 0)
                 current.reset();
         }
@@ -219,6 +225,13 @@ bool PreviewEngine::serve(mpv_handle* mpv, mpv_render_context* render)
                 // Answered by the core at once: the file is loaded and this thread is its only user.
                 if (mpv_get_property(mpv, "seekable", MPV_FORMAT_FLAG, &seekable) < 0 || !seekable)
                     return false;
+                char* format = mpv_get_property_string(mpv, "file-format");
+                if (seekLeadInFor(format ? format : "") > 0) {
+                    seekHow = "absolute+exact";
+                    double leadIn = seekLeadInFor(format ? format : "");
+                    mpv_set_property(mpv, "hr-seek-demuxer-offset", MPV_FORMAT_DOUBLE, &leadIn);
+                }
+                mpv_free(format);
                 ready = true;
                 break;
             }
