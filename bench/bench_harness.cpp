@@ -239,9 +239,14 @@ class Sweep : public QObject {
         : control_(control), seconds_(seconds), preview_(preview)
     {
         connect(&control_.seekPreview(), &media::SeekPreview::pictureShown, this, [this](bool newest) {
-            if (newest && resting_ && waiting_) {
+            ++pictures_;
+            if (!newest || sinceMove_ >= 0)
+                return;
+            // The picture for where the pointer last moved to: it may come before the rest is noticed.
+            sinceMove_ = clock_.nsecsElapsed() / 1e6;
+            if (waiting_) {
                 waiting_ = false;
-                waits_.push_back(clock_.nsecsElapsed() / 1e6);
+                waits_.push_back(sinceMove_);
             }
         });
         connect(&tick_, &QTimer::timeout, this, [this] { step(); });
@@ -269,9 +274,11 @@ class Sweep : public QObject {
         if (resting_) {
             if (!stopped_) {
                 stopped_ = true;
-                waiting_ = true;
-                clock_.start();
                 ++stops_;
+                if (sinceMove_ >= 0)
+                    waits_.push_back(sinceMove_);
+                else
+                    waiting_ = true;
             }
             return;
         }
@@ -285,6 +292,9 @@ class Sweep : public QObject {
             direction_ = -direction_;
         if (preview_)
             hoverSeekBar(*slider_, fraction_);
+        // Timed from the last move before a rest: the pointer stopping.
+        clock_.start();
+        sinceMove_ = -1;
     }
 
     void finish()
@@ -294,9 +304,9 @@ class Sweep : public QObject {
         std::sort(waits_.begin(), waits_.end());
         const double median = waits_.empty() ? -1 : waits_[waits_.size() / 2];
         const double worst = waits_.empty() ? -1 : waits_.back();
-        std::printf("sweep preview=%d stops=%d shown=%zu missed=%d median-ms=%.1f worst-ms=%.1f cpu-s=%.2f "
+        std::printf("sweep preview=%d pictures=%d stops=%d shown=%zu missed=%d median-ms=%.1f worst-ms=%.1f cpu-s=%.2f "
                     "rss-before-kb=%ld peak-rss-kb=%ld\n",
-                    preview_ ? 1 : 0, stops_, waits_.size(), missed_, median, worst, cpu, rssBefore_,
+                    preview_ ? 1 : 0, pictures_, stops_, waits_.size(), missed_, median, worst, cpu, rssBefore_,
                     statusKb("VmHWM"));
         std::fflush(stdout);
         // Closing the preview's engine as a change of file does, then the memory left.
@@ -325,6 +335,8 @@ class Sweep : public QObject {
     int direction_ = 1;
     int stops_ = 0;
     int missed_ = 0;
+    int pictures_ = 0;
+    double sinceMove_ = -1;
     bool resting_ = false;
     bool stopped_ = false;
     bool waiting_ = false;
@@ -359,12 +371,23 @@ class OpenMany : public QObject {
             return;
         waiting_ = true;
         timeout_.start(10000);
-        hoverSeekBar(*control_.findChild<QSlider*>(QStringLiteral("seek")), 0.1 + 0.8 * (opened_ % 10) / 10.0);
+        point();
     }
 
     void start() { next(); }
 
   private:
+    // The bar takes the media's length shortly after the open: point at it then.
+    void point()
+    {
+        auto* slider = control_.findChild<QSlider*>(QStringLiteral("seek"));
+        if (slider->maximum() <= 0 || !control_.duration()) {
+            QTimer::singleShot(10, this, [this] { point(); });
+            return;
+        }
+        hoverSeekBar(*slider, 0.1 + 0.8 * (opened_ % 10) / 10.0);
+    }
+
     void next()
     {
         timeout_.stop();

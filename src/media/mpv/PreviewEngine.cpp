@@ -8,6 +8,8 @@
 #include <mpv/client.h>
 #include <mpv/render.h>
 
+#include <malloc.h>
+
 #include <chrono>
 #include <utility>
 
@@ -90,6 +92,9 @@ void PreviewEngine::run()
 {
     if (!work())
         fail();
+    // The instance's threads have ended and left their memory in the allocator's
+    // per-thread pools: hand it back now, here rather than on the UI thread.
+    malloc_trim(0);
     // The last thing the thread does: the join below finds it ending, not working.
     QMetaObject::invokeMethod(
         this,
@@ -190,6 +195,9 @@ bool PreviewEngine::serve(mpv_handle* mpv, mpv_render_context* render)
     const char* seekHow = "absolute+keyframes";
     std::optional<Request> current;
     Clock::time_point asked;
+    // A restart counts only after mpv has started our seek: the one that ends the
+    // file's first load may still be on its way when the first seek is sent.
+    bool seekStarted = false;
     bool restarted = false;
     QImage picture;
     // mpv's output waits for each frame to be drawn: a frame before any request is drawn small.
@@ -209,6 +217,7 @@ bool PreviewEngine::serve(mpv_handle* mpv, mpv_render_context* render)
             current = next;
             size = next->pixels.isEmpty() ? size : next->pixels;
             asked = Clock::now();
+            seekStarted = false;
             restarted = false;
             const QByteArray to = QByteArray::number(next->seconds, 'f', 3);
             const char* seek[] = {"seek", to.constData(), seekHow, nullptr};
@@ -243,8 +252,11 @@ bool PreviewEngine::serve(mpv_handle* mpv, mpv_render_context* render)
                 if (event->reply_userdata == SeekReply && event->error < 0)
                     current.reset();
                 break;
+            case MPV_EVENT_SEEK:
+                seekStarted = current.has_value();
+                break;
             case MPV_EVENT_PLAYBACK_RESTART:
-                restarted = current.has_value();
+                restarted = current && seekStarted;
                 break;
             case MPV_EVENT_SHUTDOWN:
                 return true;
