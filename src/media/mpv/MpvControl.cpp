@@ -9,6 +9,7 @@
 #include "PositionDisplay.h"
 #include "PositionText.h"
 #include "RuntimeError.h"
+#include "SeekPreview.h"
 #include "SoftwareVideoSurface.h"
 #include "TransportBar.h"
 #include "Twips.h"
@@ -59,6 +60,7 @@ MpvControl::MpvControl(const platform::SystemMetrics& metrics, platform::MediaPa
     pictureInput_->installEventFilter(this);
     fullScreenPanels_ = new FullScreenPanels(*this, *layout, *panels_, *pictureInput_, [this] { return panelsHeight(); },
                                              timings_.pointerIdleMilliseconds);
+    seekPreview_ = new SeekPreview(*bar_, *session_, surface_->widget(), this);
 
     surface_->frameShown = [this] {
         ++presented_;
@@ -200,7 +202,10 @@ void MpvControl::MediaFile(const std::string& path)
         const std::filesystem::path absolute = std::filesystem::absolute(resolved.localPath, error);
         url = error ? resolved.localPath : absolute.string();
     } else if (resolved.openStream) {
+        // The seek preview reads the same media through an opener of its own.
+        StreamProtocol::Opener opener = resolved.openStream;
         url = engine_->addStream(std::move(resolved.openStream));
+        seekPreview_->streamAdded(url, std::move(opener));
     } else {
         throw forms::RuntimeError(refusal(path, "no such file"));
     }
@@ -287,6 +292,7 @@ void MpvControl::showPosition()
 void MpvControl::rememberVolumeIn(platform::SettingsStore& store, const std::string& appName,
                                   std::function<void(const std::string&)> report)
 {
+    seekPreview_->rememberIn(store, appName, report);
     volume_->rememberIn(store, appName, std::move(report), timings_.volumeQuietMilliseconds);
 }
 
@@ -390,7 +396,9 @@ std::unique_ptr<QMenu> MpvControl::contextMenu()
         engine_->chooseTrack(kind == Track::Kind::Audio ? "aid" : "sid", id);
     };
     actions.toggleFullScreen = [this] { emit fullScreenToggled(); };
-    return pictureMenu(this, tracks_, fullScreen(), actions);
+    std::unique_ptr<QMenu> menu = pictureMenu(this, tracks_, fullScreen(), actions);
+    seekPreview_->addMenuToggle(*menu);
+    return menu;
 }
 
 bool MpvControl::eventFilter(QObject* watched, QEvent* event)

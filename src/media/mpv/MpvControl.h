@@ -33,6 +33,7 @@ namespace media {
 class FullScreenPanels;
 class MpvEngine;
 class PositionDisplay;
+class SeekPreview;
 class TransportBar;
 class VideoSurface;
 class VolumeButtons;
@@ -127,6 +128,8 @@ class MpvControl : public QWidget, public MediaControl {
     // all, and the panels come over it at the bottom while the pointer is there.
     void setFullScreen(bool on);
     bool fullScreen() const;
+    // The picture of the time under the pointer over the seek bar.
+    SeekPreview& seekPreview() const { return *seekPreview_; }
 
   public slots:
     // The transport bar's actions.
@@ -180,6 +183,7 @@ class MpvControl : public QWidget, public MediaControl {
     QWidget* panels_ = nullptr;
     VolumeButtons* volumeButtons_ = nullptr;
     FullScreenPanels* fullScreenPanels_ = nullptr;
+    SeekPreview* seekPreview_ = nullptr;
     // The widget that gets the mouse over the picture.
     QWidget* pictureInput_ = nullptr;
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 namespace media {
 
@@ -27,6 +28,21 @@ class SeekSlider : public QSlider {
   public:
     using QSlider::QSlider;
 
+    // The value a click at x gives: the handle's centre goes there.
+    int valueAt(int x)
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+        const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+        const int span = groove.width() - handle.width();
+        return QStyle::sliderValueFromPosition(minimum(), maximum(), x - groove.x() - handle.width() / 2, span);
+    }
+
+    // The pointer over the bar (local position), and gone from it.
+    std::function<void(QPoint)> hovered;
+    std::function<void()> left;
+
   protected:
     void mousePressEvent(QMouseEvent* event) override
     {
@@ -35,15 +51,31 @@ class SeekSlider : public QSlider {
             initStyleOption(&option);
             const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
             const QPoint at = event->position().toPoint();
-            if (!handle.contains(at)) {
-                const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
-                const int span = groove.width() - handle.width();
-                const int x = at.x() - groove.x() - handle.width() / 2;
-                // The handle is now under the pointer: the press below takes hold of it.
-                setSliderPosition(QStyle::sliderValueFromPosition(minimum(), maximum(), x, span));
-            }
+            // The handle is now under the pointer: the press below takes hold of it.
+            if (!handle.contains(at))
+                setSliderPosition(valueAt(at.x()));
         }
         QSlider::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        QSlider::mouseMoveEvent(event);
+        if (hovered && isEnabled() && maximum() > minimum() && rect().contains(event->position().toPoint()))
+            hovered(event->position().toPoint());
+        else if (left)
+            left();
+    }
+    void leaveEvent(QEvent* event) override
+    {
+        QSlider::leaveEvent(event);
+        if (left)
+            left();
+    }
+    void hideEvent(QHideEvent* event) override
+    {
+        QSlider::hideEvent(event);
+        if (left)
+            left();
     }
 };
 
@@ -64,7 +96,15 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent)
     connect(pause_, &QToolButton::clicked, this, &TransportBar::pauseClicked);
     connect(stop_, &QToolButton::clicked, this, &TransportBar::stopClicked);
 
-    seek_ = new SeekSlider(Qt::Horizontal, this);
+    auto* seek = new SeekSlider(Qt::Horizontal, this);
+    seek_ = seek;
+    // The pointer resting or moving over the bar asks for a preview of that time.
+    seek->setMouseTracking(true);
+    seek->hovered = [this, seek](QPoint at) {
+        const QRect bar(seek->mapToGlobal(QPoint(0, 0)), seek->size());
+        emit seekHovered(seek->valueAt(at.x()) / StepsPerSecond, seek->mapToGlobal(at), bar);
+    };
+    seek->left = [this] { emit seekHoverEnded(); };
     seek_->setObjectName(QStringLiteral("seek"));
     seek_->setFocusPolicy(Qt::NoFocus);
     seek_->setMinimumWidth(16);

@@ -29,6 +29,10 @@ class TransportBar : public QWidget {
     void stopClicked();
     // exact is false while the handle is being dragged: a quick keyframe seek.
     void seekRequested(double seconds, bool exact);
+    // The pointer is over the seek bar at the time it would seek to there;
+    // pointer and bar are global.
+    void seekHovered(double seconds, QPoint pointer, QRect bar);
+    void seekHoverEnded();
 
   private:
     QToolButton* addButton(const QString& name, int standardIcon, const QString& tip);
