@@ -10,6 +10,13 @@ bool Dispatcher::run(const std::function<void()>& handler) noexcept
 {
     if (!handler)
         return true;
+    if (beforeHandler) {
+        try {
+            beforeHandler();
+        } catch (...) {
+            // The handler runs all the same, on what the model knows.
+        }
+    }
     const bool ok = runHandler(handler);
     if (afterHandler) {
         try {

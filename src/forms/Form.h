@@ -64,6 +64,9 @@ class Form {
     void viewStateChanged(forms::WindowState state);
     // A new state and size together (maximising changes both): one resize event.
     void viewChanged(forms::WindowState state, TwipsSize outer);
+    // The window manager told the frame's size after the view attached: the
+    // outer size takes it in, the window itself unchanged, so no resize event.
+    void viewFrameAnnounced(TwipsSize outer) { outer_ = outer; }
     void viewKeyPress(std::int16_t code);
     void viewFileDropped(const std::string& path);
 

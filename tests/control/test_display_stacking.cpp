@@ -1,11 +1,14 @@
 // Always-on-top through the window manager, on a private X server with openbox:
 // the window gains and loses the above state and stays where it was, and the
-// request is refused where it cannot be honoured.
+// request is refused where it cannot be honoured. The frame the window manager
+// announces is learnt without waiting for it.
+#include "X11.h"
 #include "X11WindowStacking.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -307,6 +310,73 @@ TEST(X11WindowStacking, RefusesWithoutAnXServer)
     // The application's own platform (offscreen here) has no X connection.
     platform::X11WindowStacking stacking;
     EXPECT_EQ(stacking.SetWindowPos(0x200001, HWND_TOPMOST, 0, 0, 0, 0, KeepPlaceAndSize), 0);
+}
+
+TEST(FrameExtentsProbe, LearnsTheFrameFromTheEventLoop)
+{
+    if (const std::string missing = missingTools(true); !missing.empty())
+        GTEST_SKIP() << missing;
+    PrivateX x;
+    ASSERT_EQ(x.start(), "");
+    ASSERT_EQ(x.startWindowManager(), "");
+
+    platform::x11::FrameExtentsProbe probe(x.connection(), std::chrono::seconds(30));
+    QSignalSpy finished(&probe, &platform::x11::FrameExtentsProbe::finished);
+    // Asked, not waited for.
+    ASSERT_TRUE(probe.pending());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !probe.pending(); }, 30000));
+    EXPECT_EQ(finished.count(), 1);
+    ASSERT_TRUE(probe.extents());
+
+    // The frame openbox then draws round a real window.
+    const xcb_window_t shown = x.createWindow(10, 10, 100, 100);
+    ASSERT_TRUE(x.mapAndWaitManaged(shown));
+    std::vector<std::uint32_t> frame;
+    ASSERT_TRUE(waitFor([&] {
+        frame = x.atoms(shown, x.atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL);
+        return frame.size() == 4;
+    }));
+    const auto& e = *probe.extents();
+    EXPECT_EQ((std::vector<std::uint32_t>{std::uint32_t(e.left), std::uint32_t(e.right), std::uint32_t(e.top),
+                                          std::uint32_t(e.bottom)}),
+              frame);
+    EXPECT_GT(e.top, 0);
+}
+
+TEST(FrameExtentsProbe, AWindowManagerThatNeverAnswersIsGivenUp)
+{
+    if (const std::string missing = missingTools(false); !missing.empty())
+        GTEST_SKIP() << missing;
+    PrivateX x;
+    ASSERT_EQ(x.start(), "");
+    xcb_connection_t* c = x.connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+
+    // No window manager: nothing to ask, nothing pending.
+    EXPECT_FALSE(platform::x11::FrameExtentsProbe(c, std::chrono::seconds(30)).pending());
+
+    // One that claims to answer, and never does (there is none).
+    const xcb_atom_t request = x.atom("_NET_REQUEST_FRAME_EXTENTS");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, x.atom("_NET_SUPPORTED"), XCB_ATOM_ATOM, 32, 1, &request);
+    xcb_flush(c);
+    {
+        // From the event loop, once the time is up.
+        platform::x11::FrameExtentsProbe probe(c, std::chrono::milliseconds(100));
+        QSignalSpy finished(&probe, &platform::x11::FrameExtentsProbe::finished);
+        ASSERT_TRUE(probe.pending());
+        ASSERT_TRUE(finished.wait(30000));
+        EXPECT_FALSE(probe.pending());
+        EXPECT_FALSE(probe.extents());
+    }
+    // A caller that needs the answer now waits only as long as it says.
+    platform::x11::FrameExtentsProbe probe(c, std::chrono::seconds(30));
+    ASSERT_TRUE(probe.pending());
+    QElapsedTimer clock;
+    clock.start();
+    probe.wait(std::chrono::milliseconds(20));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(probe.pending());
+    EXPECT_FALSE(probe.extents());
 }
 
 } // namespace

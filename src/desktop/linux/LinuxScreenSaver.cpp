@@ -33,14 +33,13 @@ LinuxScreenSaver::LinuxScreenSaver(QDBusConnection bus, QObject* parent) : QObje
 
 LinuxScreenSaver::~LinuxScreenSaver()
 {
+    // Sent, not waited for: the bus's own thread writes it out at once, and
+    // a service that is slow to answer must not hold the window at exit. Were
+    // it lost with the connection, the service still ends the hold when it
+    // sees us leave the bus. An answer to an Inhibit still on its way finds
+    // us gone, with the same outcome.
     wanted_ = false;
-    if (way_ == Way::Bus) {
-        // Waited for, briefly: a message only queued would be lost with the connection at exit.
-        bus_.call(unInhibitCall(cookie_), QDBus::Block, 1000);
-        way_ = Way::None;
-    } else {
-        release();
-    }
+    release();
 }
 
 void LinuxScreenSaver::inhibit(bool on)

@@ -3,6 +3,8 @@
 #include "FileUri.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 
 #include <algorithm>
 #include <cmath>
@@ -31,10 +33,9 @@ MprisService::~MprisService()
 {
     remote_.changed = nullptr;
     remote_.seeked = nullptr;
-    if (!busName_.isEmpty()) {
-        // The name goes with the connection; asking the bus for it back would wait on the bus at exit.
+    // The name goes with the connection; asking the bus for it back would wait on the bus at exit.
+    if (object_)
         connection_.unregisterObject(ObjectPath);
-    }
 }
 
 bool MprisService::start(QDBusConnection connection)
@@ -47,22 +48,44 @@ bool MprisService::start(QDBusConnection connection)
     new MprisRootAdaptor(object_, *this);
     auto* player = new MprisPlayerAdaptor(object_, *this);
     connect(this, &MprisService::seeked, player, &MprisPlayerAdaptor::Seeked);
-    if (!connection_.registerObject(ObjectPath, object_, QDBusConnection::ExportAdaptors))
+    if (!connection_.registerObject(ObjectPath, object_, QDBusConnection::ExportAdaptors)) {
+        delete object_;
+        object_ = nullptr;
         return false;
+    }
     const QString name = QStringLiteral("org.mpris.MediaPlayer2.") + identity_.desktopEntry;
     // A second player leaves the plain name to the first one.
-    for (const QString& candidate : {name, name + QStringLiteral(".instance") + QString::number(::getpid())}) {
-        if (connection_.registerService(candidate)) {
-            busName_ = candidate;
-            break;
-        }
-    }
-    if (busName_.isEmpty()) {
-        connection_.unregisterObject(ObjectPath);
-        return false;
-    }
-    announced_ = playerProperties();
+    requestName({name, name + QStringLiteral(".instance") + QString::number(::getpid())});
     return true;
+}
+
+void MprisService::requestName(const QStringList& candidates)
+{
+    if (candidates.isEmpty()) {
+        connection_.unregisterObject(ObjectPath);
+        delete object_;
+        object_ = nullptr;
+        return;
+    }
+    // Asked without waiting: the bus may be slow to answer, and the window
+    // must not wait for it. Clients find the player once the name is ours.
+    constexpr uint DoNotQueue = 0x4;
+    constexpr uint PrimaryOwner = 1;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("RequestName"));
+    call << candidates.first() << DoNotQueue;
+    auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, candidates](QDBusPendingCallWatcher* answer) {
+        answer->deleteLater();
+        const QDBusPendingReply<uint> reply = *answer;
+        if (reply.isError() || reply.value() != PrimaryOwner) {
+            requestName(candidates.mid(1));
+            return;
+        }
+        busName_ = candidates.first();
+        announced_ = playerProperties();
+    });
 }
 
 QDBusObjectPath MprisService::trackPath() const

@@ -27,10 +27,11 @@ class MprisService : public QObject {
     MprisService(RemoteControl& remote, MprisIdentity identity, QObject* parent = nullptr);
     ~MprisService() override;
 
-    // Takes the bus name (or the per-process one when another player holds it)
-    // and publishes the object. False, silently, when there is no bus.
+    // Publishes the object and asks for the bus name (or the per-process one
+    // when another player holds it) without waiting for the bus to answer.
+    // False, silently, when there is no bus.
     bool start(QDBusConnection connection);
-    // The bus name taken; empty before start or without a bus.
+    // The bus name taken; empty until the bus has given it, or without a bus.
     QString busName() const { return busName_; }
 
     // Compares what a client sees with what it saw last and announces the differences.
@@ -54,6 +55,7 @@ class MprisService : public QObject {
     void seeked(qlonglong positionUs);
 
   private:
+    void requestName(const QStringList& candidates);
     QVariantMap playerProperties() const;
 
     RemoteControl& remote_;

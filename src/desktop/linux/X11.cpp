@@ -45,46 +45,86 @@ xcb_window_t defaultRoot(xcb_connection_t* c)
     return screens.rem > 0 ? screens.data->root : xcb_window_t{XCB_WINDOW_NONE};
 }
 
-std::optional<FrameExtents> probeFrameExtents(xcb_connection_t* c, std::chrono::milliseconds wait)
+FrameExtentsProbe::FrameExtentsProbe(xcb_connection_t* c, std::chrono::milliseconds timeout, QObject* parent)
+    : QObject(parent), c_(c), deadline_(timeout)
 {
-    if (!c || xcb_connection_has_error(c))
-        return std::nullopt;
-    const xcb_window_t root = defaultRoot(c);
-    const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
-    const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
-    // Without a window manager that answers, waiting would only slow the start.
-    if (root == XCB_WINDOW_NONE || !supports(c, root, request))
-        return std::nullopt;
+    if (!c_ || xcb_connection_has_error(c_))
+        return;
+    const xcb_window_t root = defaultRoot(c_);
+    const xcb_atom_t request = atom(c_, "_NET_REQUEST_FRAME_EXTENTS");
+    extentsAtom_ = atom(c_, "_NET_FRAME_EXTENTS");
+    // Without a window manager that answers there is nothing to wait for.
+    if (root == XCB_WINDOW_NONE || !supports(c_, root, request))
+        return;
 
     // A stand-in, not the real window: the toolkit keeps its own idea of its
     // windows' geometry, and a property change on them would disturb it.
-    const xcb_window_t probe = xcb_generate_id(c);
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 100, 100, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+    probe_ = xcb_generate_id(c_);
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, probe_, root, 0, 0, 100, 100, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       XCB_COPY_FROM_PARENT, 0, nullptr);
 
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
-    event.window = probe;
+    event.window = probe_;
     event.type = request;
-    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_send_event(c_, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
-    xcb_flush(c);
+    xcb_flush(c_);
 
-    std::optional<FrameExtents> result;
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    do {
-        const auto reply = property(c, probe, extents, XCB_ATOM_CARDINAL);
-        if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 16) {
-            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-            result = FrameExtents{int(v[0]), int(v[1]), int(v[2]), int(v[3])};
+    // Each look is one question to the X server, which answers at once; the
+    // window manager's answer usually comes within a few milliseconds.
+    poll_.setTimerType(Qt::PreciseTimer);
+    poll_.setInterval(2);
+    connect(&poll_, &QTimer::timeout, this, [this] {
+        if (!look() && deadline_.hasExpired())
+            finish();
+    });
+    poll_.start();
+}
+
+FrameExtentsProbe::~FrameExtentsProbe()
+{
+    if (pending() && !xcb_connection_has_error(c_)) {
+        xcb_destroy_window(c_, probe_);
+        xcb_flush(c_);
+    }
+}
+
+void FrameExtentsProbe::wait(std::chrono::milliseconds bound)
+{
+    // The caller cannot go on without the answer; the window manager, another
+    // process, answers in its own time, so this is the one place that sleeps.
+    const QDeadlineTimer until(bound);
+    while (pending() && !look()) {
+        if (until.hasExpired() || deadline_.hasExpired()) {
+            finish();
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    } while (std::chrono::steady_clock::now() < deadline);
-    xcb_destroy_window(c, probe);
-    xcb_flush(c);
-    return result;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+bool FrameExtentsProbe::look()
+{
+    if (!pending())
+        return false;
+    const auto reply = x11::property(c_, probe_, extentsAtom_, XCB_ATOM_CARDINAL);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 16)
+        return false;
+    const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    extents_ = FrameExtents{int(v[0]), int(v[1]), int(v[2]), int(v[3])};
+    finish();
+    return true;
+}
+
+void FrameExtentsProbe::finish()
+{
+    poll_.stop();
+    xcb_destroy_window(c_, probe_);
+    xcb_flush(c_);
+    probe_ = XCB_WINDOW_NONE;
+    emit finished();
 }
 
 } // namespace platform::x11

@@ -2,6 +2,10 @@
 
 #include <xcb/xcb.h>
 
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QTimer>
+
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -32,7 +36,36 @@ struct FrameExtents {
 
 // Asks the window manager how thick the frame of an ordinary top-level window
 // will be (_NET_REQUEST_FRAME_EXTENTS, for a window of our own that is never
-// shown) and waits up to `wait` for the answer.
-std::optional<FrameExtents> probeFrameExtents(xcb_connection_t* c, std::chrono::milliseconds wait);
+// shown) without waiting for the answer: it is looked for from the event loop
+// every few milliseconds, and given up after `timeout`. Not pending from the
+// start when there is no window manager that answers such a question.
+class FrameExtentsProbe : public QObject {
+    Q_OBJECT
+  public:
+    FrameExtentsProbe(xcb_connection_t* c, std::chrono::milliseconds timeout, QObject* parent = nullptr);
+    ~FrameExtentsProbe() override;
+
+    bool pending() const { return probe_ != XCB_WINDOW_NONE; }
+    // The answer; none while pending, or when none came in time.
+    const std::optional<FrameExtents>& extents() const { return extents_; }
+    // For a caller that needs the answer now: waits for it at most `bound`,
+    // then gives the question up.
+    void wait(std::chrono::milliseconds bound);
+
+  signals:
+    // The window manager answered, or the question was given up.
+    void finished();
+
+  private:
+    bool look();
+    void finish();
+
+    xcb_connection_t* c_;
+    xcb_window_t probe_ = XCB_WINDOW_NONE;
+    xcb_atom_t extentsAtom_ = XCB_ATOM_NONE;
+    QDeadlineTimer deadline_;
+    QTimer poll_;
+    std::optional<FrameExtents> extents_;
+};
 
 } // namespace platform::x11

@@ -68,16 +68,30 @@ QtFormView::QtFormView(Form& form, MenuBar& menus) : form_(form), client_(new QW
     connect(&settle_, &QTimer::timeout, this, &QtFormView::reportGeometry);
 
     // Centring needs the frame's size before the window manager has framed the
-    // window (a file may open first), so ask it now.
-    if (auto extents =
-            platform::x11::probeFrameExtents(platform::x11::appConnection(), std::chrono::milliseconds(250))) {
-        announcedFrame_ = QSize(extents->left + extents->right, extents->top + extents->bottom);
+    // window (a file may open first), so ask it now; the answer comes while
+    // the window starts.
+    frameProbe_ = std::make_unique<platform::x11::FrameExtentsProbe>(platform::x11::appConnection(),
+                                                                     std::chrono::milliseconds(250));
+    connect(frameProbe_.get(), &platform::x11::FrameExtentsProbe::finished, this, [this] {
+        const auto& extents = frameProbe_->extents();
+        if (!extents)
+            return;
+        const QSize frame(extents->left + extents->right, extents->top + extents->bottom);
+        const QSize growth = frame - announcedFrame_;
+        announcedFrame_ = frame;
         announcedClientOffset_ = QPoint(extents->left, extents->top);
-    }
+        // Until framed, the model's outer size was worked out without the frame.
+        if (!isVisible() || frameGeometry() == geometry())
+            form_.viewFrameAnnounced(
+                {form_.Width() + toTwips(growth.width()), form_.Height() + toTwips(growth.height())});
+    });
+    // A handler (a file that has opened) may size the window before the answer has come.
+    form_.dispatcher().beforeHandler = [this] { needAnnouncedFrame(); };
 }
 
 QtFormView::~QtFormView()
 {
+    form_.dispatcher().beforeHandler = nullptr;
     // The hosted widgets belong to whoever made them, not to this window.
     for (auto [control, widget] : hosted_) {
         control->extenderChanged = nullptr;
@@ -134,8 +148,22 @@ void QtFormView::host(HostedControl& control, QWidget& widget)
     place();
 }
 
+void QtFormView::needAnnouncedFrame() const
+{
+    // Shown, not framed yet, and the window manager has not answered (a file
+    // opened at once): fitting the window without the frame would place it
+    // wrongly, and the answer is normally a few milliseconds away, so it is
+    // waited for here, at most 40 ms, once; after that the window is fitted as
+    // if it had no frame until the window manager frames it. Before the window
+    // is shown nothing waits: the model is brought up to date when the answer
+    // comes. Once framed, the real frame counts.
+    if (isVisible() && frameGeometry() == geometry() && frameProbe_ && frameProbe_->pending())
+        frameProbe_->wait(std::chrono::milliseconds(40));
+}
+
 QSize QtFormView::decorations() const
 {
+    needAnnouncedFrame();
     return qt::decorations(*this, announcedFrame_);
 }
 
@@ -168,6 +196,7 @@ void QtFormView::moveOuter(TwipsPoint topLeft)
     // Shown but not framed yet, the toolkit may take the frame for one of no
     // size and put the client where the frame belongs, 20 pixels too high:
     // place the client inside the frame the window manager announced instead.
+    needAnnouncedFrame();
     if (isVisible() && announcedClientOffset_ && frameGeometry() == geometry() && windowHandle()) {
         windowHandle()->setPosition(frameTopLeft + *announcedClientOffset_);
         return;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,6 +18,10 @@
 class QAction;
 class QMimeData;
 class QMenu;
+
+namespace platform::x11 {
+class FrameExtentsProbe;
+}
 
 namespace forms {
 
@@ -68,14 +73,16 @@ class QtFormView : public QMainWindow, public FormView {
   private:
     void addMenu(MenuItem& item, QMenu* parentMenu);
     QSize decorations() const;
+    void needAnnouncedFrame() const;
     int menuBarHeight(int windowWidth) const;
     TwipsSize outerSize() const;
     void reportGeometry();
 
     Form& form_;
     QWidget* client_;
-    // The frame the window manager announced before the window was shown;
-    // the real one replaces it once the window is framed.
+    // The frame the window manager announced before the window was shown
+    // (the probe asks for it); the real one replaces it once the window is framed.
+    std::unique_ptr<platform::x11::FrameExtentsProbe> frameProbe_;
     QSize announcedFrame_;
     // Where the client sits inside that frame: its left and top edges.
     std::optional<QPoint> announcedClientOffset_;

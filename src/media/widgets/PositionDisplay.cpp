@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <cstdio>
+
 namespace media {
 
 PositionDisplay::PositionDisplay(QWidget* parent) : QWidget(parent)
@@ -24,6 +26,10 @@ void PositionDisplay::setText(const QString& text)
     if (text == text_)
         return;
     text_ = text;
+    // For scripts that test the player: ZELVO_TRACE_DISPLAY=1 prints what the display reads.
+    static const bool trace = qEnvironmentVariableIsSet("ZELVO_TRACE_DISPLAY");
+    if (trace)
+        std::fprintf(stderr, "display: %s\n", qPrintable(text_));
     setToolTip(text_);
     update();
 }

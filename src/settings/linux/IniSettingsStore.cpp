@@ -3,6 +3,7 @@
 #include "IniText.h"
 #include "RuntimeError.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,18 +12,26 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-// Another player writing at the same moment holds the lock for milliseconds.
-constexpr int LockWaitMs = 3000;
+// Another player writing at the same moment holds the lock for a few
+// milliseconds. Writes are made on the window's thread, so the lock is waited
+// for 20 ms at most: a player that holds it longer is stuck or on a stalled
+// disk, and the write fails as one to a full disk does, leaving the file as
+// it was. Tried every millisecond, so that another player's quick writes in a
+// row still leave a gap to take.
+constexpr auto LockWait = std::chrono::milliseconds(20);
+constexpr auto LockRetry = std::chrono::milliseconds(1);
 // A settings file is a few kilobytes; one this large is not ours.
 constexpr off_t MaxFileBytes = 16 << 20;
 
@@ -190,7 +199,10 @@ void IniSettingsStore::update(std::string_view appName, const std::function<bool
     if (::lstat(QFile::encodeName(lockPath).constData(), &info) == 0 && !S_ISREG(info.st_mode))
         fail(path, "cannot be written", "Its lock file " + QDir::toNativeSeparators(lockPath) + " is not a file");
     QLockFile lock(lockPath);
-    if (!lock.tryLock(LockWaitMs)) {
+    const QDeadlineTimer until(LockWait);
+    while (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError && !until.hasExpired())
+        std::this_thread::sleep_for(LockRetry);
+    if (!lock.isLocked()) {
         if (lock.error() == QLockFile::LockFailedError)
             fail(path, "is being written by another program", "Try again");
         fail(path, "cannot be written", writeProblem(folder));

@@ -151,14 +151,20 @@ TEST_F(FormsTest, AnErrorLeavingAHandlerIsShownAndTheProgramGoesOn)
     EXPECT_EQ(boxes.shown.back(), "Unexpected error");
 }
 
-TEST_F(FormsTest, WatchersLookAgainAfterEveryHandlerEvenOneThatFailed)
+TEST_F(FormsTest, WatchersLookBeforeAndAfterEveryHandlerEvenOneThatFailed)
 {
     std::vector<std::string> order;
     boxes.onShow = [&](const std::string&) { order.push_back("box"); };
+    dispatcher.beforeHandler = [&] {
+        order.push_back("before");
+        // A view that cannot bring the model up to date does not stop the handler.
+        if (order.size() > 3)
+            throw std::runtime_error("no answer");
+    };
     dispatcher.afterHandler = [&] { order.push_back("after"); };
     dispatcher.run([&] { order.push_back("handler"); });
-    dispatcher.run([] { throw forms::RuntimeError("no disc"); });
-    EXPECT_EQ(order, (std::vector<std::string>{"handler", "after", "box", "after"}));
+    EXPECT_FALSE(dispatcher.run([] { throw forms::RuntimeError("no disc"); }));
+    EXPECT_EQ(order, (std::vector<std::string>{"before", "handler", "after", "before", "box", "after"}));
 }
 
 TEST(MenuBarTest, BuildsTheTreeAndControlArraysFromTheTable)
