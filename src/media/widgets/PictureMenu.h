@@ -16,6 +16,8 @@ struct PictureMenuActions {
     // kind's track by id; 0 turns subtitles off.
     std::function<void(Track::Kind kind, std::int64_t id)> chooseTrack;
     std::function<void()> toggleFullScreen;
+    // Entries of others, added at the end.
+    std::function<void(QMenu& menu)> extend;
 };
 
 // The picture's right-click menu: audio tracks, subtitle tracks, Full Screen.
