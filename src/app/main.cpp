@@ -58,6 +58,9 @@ int main(int argc, char** argv)
     control.rememberVolumeIn(settings, std::string(player::AppName), [&boxes](const std::string& text) {
         QTimer::singleShot(0, [&boxes, text] { boxes.MsgBox(text); });
     });
+    control.rememberPlacesIn(settings, std::string(player::AppName), [&boxes](const std::string& text) {
+        QTimer::singleShot(0, [&boxes, text] { boxes.MsgBox(text); });
+    });
     forms::QtFormView* window = nullptr;
     player::Form1 form1(control, {metrics, stacking, cdlg1, boxes, settings, drives, files,
                                   [&window] {
@@ -75,6 +78,9 @@ int main(int argc, char** argv)
     QObject::connect(&control, &media::MpvControl::fullScreenToggled, &view, &forms::QtFormView::toggleFullScreen);
     QObject::connect(&view, &forms::QtFormView::fullScreenChanged, &control, &media::MpvControl::setFullScreen);
     form1.form.attach(view);
+    // The next file of the folder opens as a dropped one does: as File, Open opens it.
+    QObject::connect(&control, &media::MpvControl::fileRequested, &view,
+                     [&form1](const std::string& path) { form1.form.viewFileDropped(path); });
 
     app::PlayerRemote remote(control, form1, view);
     platform::MprisService mpris(remote, {QStringLiteral("zelvo"), QStringLiteral("zelvo"),
