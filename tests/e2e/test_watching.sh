@@ -34,11 +34,16 @@ start_zelvo "$FILM"
 main=$(wait_window "Zadudu Divir Edever")
 wait_for 20 bash -c "[ \"\$(playerctl -p zelvo status)\" = Playing ]" || fail "the film does not play"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
+# Nothing on the picture at start-up.
+shot start-up
 xdotool key 9
+# The message is drawn with the next frame.
+sleep 0.3
 shot volume-quarter
 xdotool key f
 sleep 1
 xdotool key 9
+sleep 0.3
 shot volume-full
 xdotool key Escape
 sleep 1

@@ -101,7 +101,7 @@ bool MpvEngine::start()
         {"osd-bar", "yes"},
         {"osd-duration", "1000"},
         {"osd-scale-by-window", "yes"},
-        {"osd-font-size", "40"},
+        {"osd-font-size", "46"},
         {"osd-border-size", "2"},
         {"osd-margin-x", "20"},
         {"osd-margin-y", "16"},
