@@ -147,21 +147,36 @@ TEST_F(WatchingTest, NextFileGoesInNaturalOrderAndStopsAtTheEnd)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.path().toStdString();
-    for (const char* name : {"Ep 1.mkv", "Ep 2.mkv", "Ep 10.mkv"})
-        std::filesystem::copy_file(clip("tracks.mkv"), folder + "/" + name);
+    for (const char* name : {"Ep 1.avi", "Ep 2.avi", "Ep 10.avi"})
+        std::filesystem::copy_file(clip("clip.avi"), folder + "/" + name);
     std::vector<std::string> asked;
     QObject guard;
     QObject::connect(&control, &media::MpvControl::fileRequested, &guard, [&](const std::string& path) { asked.push_back(path); });
-    open(folder + "/Ep 2.mkv");
+    open(folder + "/Ep 2.avi");
     type(">");
     ASSERT_TRUE(waitFor([&] { return asked.size() == 1; }));
-    EXPECT_EQ(asked[0], folder + "/Ep 10.mkv");
+    EXPECT_EQ(asked[0], folder + "/Ep 10.avi");
     open(asked[0]);
     type(">");
     ASSERT_TRUE(waitFor([&] { return said("This is the last file in the folder"); }));
     type("<");
     ASSERT_TRUE(waitFor([&] { return asked.size() == 2; }));
-    EXPECT_EQ(asked[1], folder + "/Ep 2.mkv");
+    EXPECT_EQ(asked[1], folder + "/Ep 2.avi");
+
+    // The end of a file stops it, unless Play Next File at End is on: at the
+    // last file a step would say so, and only the key's own step below comes.
+    open(folder + "/Ep 10.avi");
+    messages.clear();
+    control.play();
+    ASSERT_TRUE(waitFor([&] { return control.playback() == media::MpvControl::Playback::Stopped; }));
+    type("<");
+    ASSERT_TRUE(waitFor([&] { return asked.size() == 3; }));
+    EXPECT_FALSE(said("This is the last file in the folder"));
+    control.watching().setPlayNextAtEnd(true);
+    open(folder + "/Ep 1.avi");
+    control.play();
+    ASSERT_TRUE(waitFor([&] { return asked.size() == 4; }));
+    EXPECT_EQ(asked[3], folder + "/Ep 2.avi");
 }
 
 TEST_F(WatchingTest, ScreenshotsAreSavedAsPngOrTheFolderProblemIsSaid)

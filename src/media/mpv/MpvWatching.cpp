@@ -67,11 +67,6 @@ MpvWatching::MpvWatching(MpvEngine& engine, PlaybackSession& session, QWidget& c
     });
 }
 
-MpvWatching::~MpvWatching()
-{
-    closing();
-}
-
 void MpvWatching::rememberIn(platform::SettingsStore& store, const std::string& appName,
                              std::function<void(const std::string&)> report)
 {

@@ -40,9 +40,8 @@ class MpvWatching : public QObject {
     static constexpr int MessageMs = 1000;
     static constexpr int OfferMs = 8000;
 
+    // The owner calls closing() before the engine and the session go.
     MpvWatching(MpvEngine& engine, PlaybackSession& session, QWidget& control);
-    // Remembers where the open file was left.
-    ~MpvWatching() override;
 
     // Positions and the menu's toggles live in that store; report tells, once, that it failed.
     void rememberIn(platform::SettingsStore& store, const std::string& appName,
