@@ -114,4 +114,16 @@ wait_for 20 bash -c "[ \"\$(playerctl -p zelvo metadata xesam:title)\" = 'Ep 1.m
 pc next
 wait_for 20 bash -c "[ \"\$(playerctl -p zelvo metadata xesam:title)\" = 'Ep 2.mkv' ]" || fail "Next did not open Ep 2"
 echo "playerctl previous/next: Ep 2 -> Ep 1 -> Ep 2"
+
+# Resume Automatically: the film, left past a minute when Ep 2 replaced it, starts there.
+close_zelvo "$ZELVO_PID" || fail "the player did not close"
+kept=$(section 'Resume%20Positions' | grep -F "|$FILM" | cut -d= -f2 | cut -d'|' -f1)
+printf '\n[Preferences]\nResumeAutomatically=1\n' >>"$INI"
+start_zelvo "$FILM"
+main=$(wait_window "Zadudu Divir Edever")
+wait_for 20 bash -c "[ \"\$(playerctl -p zelvo status)\" = Playing ]" || fail "the film does not play"
+first=$(position)
+shot resume-automatic
+echo "kept at $kept; started at $(pc position)"
+[ "$first" -ge 60 ] || fail "Resume Automatically started at $first, not at ${kept%.*}"
 echo "PASS"
