@@ -136,6 +136,7 @@ TEST_F(WatchingTest, ResumeAutomaticallyStartsThereWithoutBeingAsked)
     // The first position mpv reports is the first picture's: never the beginning.
     ASSERT_TRUE(waitFor([&] { return control.position() > 0; }));
     EXPECT_NEAR(control.position(), 7.0, 0.1);
+    EXPECT_TRUE(said("Resumed from 0:00:07")); // not offered: already there
 
     // The next file starts at its beginning again.
     open(clip("clip.mpg"));

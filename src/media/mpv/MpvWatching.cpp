@@ -146,6 +146,7 @@ void MpvWatching::closing()
 
 void MpvWatching::opened()
 {
+    const bool automatic = startSet_;
     if (startSet_) {
         engine_.run({"no-osd", "set", "start", "none"});
         startSet_ = false;
@@ -158,7 +159,6 @@ void MpvWatching::opened()
         offer_ = positions_.offer(local_, stamp_, session_.duration());
     if (offer_) {
         const QString at = durationText(*offer_);
-        const bool automatic = preferences_.resumeAutomatically && session_.position() > 1;
         if (!text.isEmpty())
             text += QLatin1Char('\n');
         text += automatic ? tr("Resumed from %1").arg(at) : tr("Resume from %1 (press r)").arg(at);
