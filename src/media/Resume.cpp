@@ -57,6 +57,11 @@ bool worthResuming(double position, std::optional<double> duration)
     return std::isfinite(position) && position >= 10 && duration && *duration > 0 && position < *duration * 0.95;
 }
 
+bool watchedToEnd(double position, std::optional<double> duration)
+{
+    return std::isfinite(position) && duration && *duration > 0 && position >= *duration * 0.95;
+}
+
 void ResumePositions::readFrom(platform::SettingsEdit& edit)
 {
     entries_.clear();

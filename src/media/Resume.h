@@ -34,6 +34,8 @@ std::string resumeEntryText(const ResumeEntry& entry);
 // Whether a file closed at position is worth coming back to: at least 10 s in
 // and not within the last 5 % of a known length.
 bool worthResuming(double position, std::optional<double> duration);
+// Whether it was watched to its end: within the last 5 % of a known length.
+bool watchedToEnd(double position, std::optional<double> duration);
 
 // Where files were left, newest first, in a settings section of their own under
 // keys "0" to "199". Keys past the last are never read, so a hand-made section

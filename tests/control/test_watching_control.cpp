@@ -108,10 +108,15 @@ TEST_F(WatchingTest, APlaceLeftIsOfferedNextTimeAndRGoesThere)
     type("r");
     EXPECT_TRUE(waitFor([&] { return std::abs(control.position() - 10.5) < 0.05; })) << control.position();
 
-    // Stopped near the start: nothing worth keeping, and the old place goes.
+    // Stopped in its first seconds: the kept place stays.
     control.seekTo(2);
     ASSERT_TRUE(waitFor([&] { return std::abs(control.position() - 2) < 0.05; }));
     control.stop();
+    EXPECT_EQ(store.GetSetting(App, "Resume Positions", "0", ""), media::resumeEntryText(*kept));
+    // Watched to its end: forgotten.
+    control.seekTo(11.7);
+    ASSERT_TRUE(waitFor([&] { return std::abs(control.position() - 11.7) < 0.05; }));
+    open(clip("clip.mpg"));
     EXPECT_EQ(store.GetSetting(App, "Resume Positions", "0", ""), "");
 }
 

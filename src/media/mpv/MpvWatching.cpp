@@ -54,11 +54,6 @@ MpvWatching::MpvWatching(MpvEngine& engine, PlaybackSession& session, QWidget& c
     : QObject(&control), engine_(engine), session_(session), control_(control)
 {
     connect(&session_, &PlaybackSession::opened, this, &MpvWatching::opened);
-    connect(&session_, &PlaybackSession::playbackChanged, this, [this] {
-        // Played on after a stop: where it is left next is worth remembering again.
-        if (session_.playback() == PlaybackSession::Playback::Playing)
-            recorded_ = 0;
-    });
     connect(&engine_, &MpvEngine::endReported, this, &MpvWatching::ended);
     connect(&engine_, &MpvEngine::commandAnswered, this, &MpvWatching::answered);
     connect(&engine_, &MpvEngine::speedReported, this, [this](double speed) {
@@ -116,15 +111,19 @@ void MpvWatching::opening(const std::string& url)
 
 void MpvWatching::closing()
 {
-    const std::uint64_t generation = session_.generation();
-    if (!store_ || local_.empty() || recorded_ == generation)
+    if (!store_ || local_.empty())
         return;
-    recorded_ = generation;
-    const bool open = session_.stage() == PlaybackSession::Stage::Open;
-    const bool keep = open && worthResuming(session_.position(), session_.duration());
+    // A file that never opened, or closed in its first seconds, leaves its
+    // kept place alone: a glance at a film must not lose where it was left.
+    // So does the start a Stop goes back to, when the window closes after it.
+    if (session_.stage() != PlaybackSession::Stage::Open)
+        return;
+    const double position = session_.position();
+    const std::optional<double> duration = session_.duration();
+    const bool keep = worthResuming(position, duration);
     const bool known = std::any_of(positions_.entries().begin(), positions_.entries().end(),
                                    [this](const ResumeEntry& entry) { return entry.path == local_; });
-    if (!keep && !known)
+    if (!keep && !(known && watchedToEnd(position, duration)))
         return;
     const ResumeEntry entry{local_, session_.position(), stamp_};
     try {

@@ -106,7 +106,6 @@ class MpvWatching : public QObject {
     // The open file as this run met it.
     std::string local_;
     FileStamp stamp_;
-    std::uint64_t recorded_ = 0; // the generation whose place was last remembered
     std::optional<double> offer_;
     bool startSet_ = false;
     std::string stepped_; // a file opened by stepping, named when it opens

@@ -70,6 +70,10 @@ TEST(ResumeEntry, WorthKeepingFromTenSecondsToTheLastTwentieth)
     EXPECT_FALSE(media::worthResuming(120, 120));
     EXPECT_FALSE(media::worthResuming(60, std::nullopt)); // a length unknown: no end to measure from
     EXPECT_FALSE(media::worthResuming(60, 0));
+    EXPECT_TRUE(media::watchedToEnd(114, 120));
+    EXPECT_FALSE(media::watchedToEnd(113.9, 120));
+    EXPECT_FALSE(media::watchedToEnd(5, 120)); // closed early: neither kept nor forgotten
+    EXPECT_FALSE(media::watchedToEnd(114, std::nullopt));
 }
 
 TEST(ResumePositions, NewestFirstAtMostTwoHundredOldestDropped)
