@@ -1,6 +1,7 @@
 #include "PlayerRemote.h"
 
 #include "Keys.h"
+#include "MpvWatching.h"
 
 #include <QByteArray>
 #include <QTimer>
@@ -40,6 +41,7 @@ PlayerRemote::PlayerRemote(media::MpvControl& control, player::Form1& form1, QWi
     connect(&control_, &media::MpvControl::playbackChanged, this, &PlayerRemote::notify);
     connect(&control_, &media::MpvControl::mediaChanged, this, &PlayerRemote::notify);
     connect(&control_, &media::MpvControl::volumeChanged, this, &PlayerRemote::notify);
+    connect(&control_.watching(), &media::MpvWatching::speedChanged, this, &PlayerRemote::notify);
     connect(&control_, &media::MpvControl::seeked, this, [this](double seconds) {
         if (seeked)
             seeked(microseconds(seconds));
@@ -99,6 +101,16 @@ double PlayerRemote::volume() const
 
 // Whether the open media can be played and paused at all, whatever it does now:
 // desktop widgets keep their buttons from these, and PlayPause depends on them.
+double PlayerRemote::rate() const
+{
+    return control_.watching().speed();
+}
+
+void PlayerRemote::setRate(double rate)
+{
+    control_.watching().setSpeed(rate);
+}
+
 bool PlayerRemote::canPlay() const
 {
     return control_.mediaReady();
@@ -116,13 +128,14 @@ bool PlayerRemote::canSeek() const
 
 bool PlayerRemote::canGoNext() const
 {
-    // Enter always moves on while a disc plays: after the last track comes the first.
-    return form1_.vcdtrack != 0;
+    // Enter always moves on while a disc plays: after the last track comes the
+    // first. A file moves on in its folder, until the last one says so.
+    return form1_.vcdtrack != 0 || !control_.localFile().empty();
 }
 
 bool PlayerRemote::canGoPrevious() const
 {
-    return form1_.vcdtrack > 1;
+    return form1_.vcdtrack > 1 || (form1_.vcdtrack == 0 && !control_.localFile().empty());
 }
 
 void PlayerRemote::play()
@@ -154,12 +167,18 @@ void PlayerRemote::setVolume(double volume)
 // message box they may show must not hold the caller waiting.
 void PlayerRemote::next()
 {
-    QTimer::singleShot(0, this, [this] { form1_.form.viewKeyPress(forms::keys::Enter); });
+    if (form1_.vcdtrack == 0)
+        control_.stepFile(1);
+    else
+        QTimer::singleShot(0, this, [this] { form1_.form.viewKeyPress(forms::keys::Enter); });
 }
 
 void PlayerRemote::previous()
 {
-    QTimer::singleShot(0, this, [this] { form1_.form.viewKeyPress(forms::keys::Backspace); });
+    if (form1_.vcdtrack == 0)
+        control_.stepFile(-1);
+    else
+        QTimer::singleShot(0, this, [this] { form1_.form.viewKeyPress(forms::keys::Backspace); });
 }
 
 void PlayerRemote::open(const std::string& path)

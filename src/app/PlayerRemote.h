@@ -24,6 +24,8 @@ class PlayerRemote : public QObject, public platform::RemoteControl {
     platform::TrackInfo track() const override;
     std::int64_t positionUs() const override;
     double volume() const override;
+    double rate() const override;
+    void setRate(double rate) override;
     bool canPlay() const override;
     bool canPause() const override;
     bool canSeek() const override;

@@ -61,6 +61,7 @@ int main(int argc, char** argv)
     app::keepScreenOnWhilePlaying(control, screenSaver);
     // The guarded store tells its own troubles.
     control.rememberVolumeIn(settings, std::string(player::AppName), {});
+    control.rememberPlacesIn(settings, std::string(player::AppName), {});
     forms::QtFormView* window = nullptr;
     player::Form1 form1(control, {metrics, stacking, cdlg1, boxes, settings, drives, files,
                                   [&window] {
@@ -78,6 +79,9 @@ int main(int argc, char** argv)
     QObject::connect(&control, &media::MpvControl::fullScreenToggled, &view, &forms::QtFormView::toggleFullScreen);
     QObject::connect(&view, &forms::QtFormView::fullScreenChanged, &control, &media::MpvControl::setFullScreen);
     form1.form.attach(view);
+    // The next file of the folder opens as a dropped one does: as File, Open opens it.
+    QObject::connect(&control, &media::MpvControl::fileRequested, &view,
+                     [&form1](const std::string& path) { form1.form.viewFileDropped(path); });
 
     app::PlayerRemote remote(control, form1, view);
     platform::MprisService mpris(remote, {QStringLiteral("zelvo"), QStringLiteral("zelvo"),

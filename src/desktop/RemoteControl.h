@@ -34,6 +34,11 @@ class RemoteControl {
     virtual std::int64_t positionUs() const = 0;
     // 0 to 1.
     virtual double volume() const = 0;
+    // Playback speed, 1 normal, within MinimumRate and MaximumRate.
+    static constexpr double MinimumRate = 0.01;
+    static constexpr double MaximumRate = 100;
+    virtual double rate() const { return 1.0; }
+    virtual void setRate(double rate) { (void)rate; }
 
     // Whether the action would do something now.
     virtual bool canPlay() const = 0;

@@ -87,6 +87,32 @@ std::optional<PlayerAction> actionFor(const QKeyEvent& event)
         return PlayerAction::CycleSubtitle;
     case 'J':
         return PlayerAction::CycleSubtitleBack;
+    case '[':
+        return PlayerAction::SpeedDown;
+    case ']':
+        return PlayerAction::SpeedUp;
+    case '{':
+        return PlayerAction::SpeedHalf;
+    case '}':
+        return PlayerAction::SpeedDouble;
+    case '\\':
+        return PlayerAction::SpeedNormal;
+    case 'z':
+        return PlayerAction::SubtitleDelayLess;
+    case 'x':
+        return PlayerAction::SubtitleDelayMore;
+    case '-':
+        return PlayerAction::AudioDelayLess;
+    case '+':
+        return PlayerAction::AudioDelayMore;
+    case 's':
+        return PlayerAction::Screenshot;
+    case '>':
+        return PlayerAction::NextFile;
+    case '<':
+        return PlayerAction::PreviousFile;
+    case 'r':
+        return PlayerAction::Resume;
     default:
         return std::nullopt;
     }

@@ -37,6 +37,19 @@ enum class PlayerAction {
     CycleAudio,
     CycleSubtitle,
     CycleSubtitleBack,
+    SpeedDown,   // by 10 %
+    SpeedUp,     // by 10 %
+    SpeedHalf,
+    SpeedDouble,
+    SpeedNormal, // not Backspace: that steps the Video CD back
+    SubtitleDelayLess,
+    SubtitleDelayMore,
+    AudioDelayLess,
+    AudioDelayMore,
+    Screenshot,
+    NextFile,     // in the folder
+    PreviousFile, // in the folder
+    Resume,       // to where the file was left
 };
 
 // The character code a key types for KeyPress: Enter, Backspace, Escape and

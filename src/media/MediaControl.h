@@ -29,6 +29,13 @@ class MediaControl : public forms::HostedControl {
     // 0 the movie's own size, 1 double, 3 a quarter of the screen, 4 half of it.
     // Width and Height give the new size as soon as this returns.
     virtual void MovieSize(std::int32_t size) = 0;
+    // Adds a subtitle file to the media playing; false when path is no
+    // subtitle file or nothing plays, and it is then opened as media.
+    virtual bool AddSubtitle(const std::string& path)
+    {
+        (void)path;
+        return false;
+    }
 
     // Notifications, raised on the user-interface thread.
     std::function<void()> OpenComplete;

@@ -41,6 +41,9 @@ void Form1::opn_Click()
 void Form1::Form_FileDrop(const std::string& path)
 {
     try {
+        // A subtitle file dropped on a playing film goes with it.
+        if (Mov1.AddSubtitle(path))
+            return;
         openChosen(path);
     } catch (...) {
         return;

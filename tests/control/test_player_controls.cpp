@@ -169,7 +169,9 @@ TEST_F(PlayerControlsTest, TheMenuListsTracksAndSwitchesThemWithoutReopening)
     for (QAction* action : menu->actions())
         if (!action->text().isEmpty()) // sections have a text, plain separators none
             shown << action->text() + (action->isChecked() ? "*" : "");
-    EXPECT_EQ(shown.join('|').toStdString(), "Audio|eng - Low*|fra - High|Subtitles|Off|tracks.srt*|Full Screen|Seek Preview*");
+    EXPECT_EQ(shown.join('|').toStdString(), "Audio|eng - Low*|fra - High|Subtitles|Off|tracks.srt*|Full Screen|"
+                                             "Resume Automatically|Play Next File at End|Speed (1.00x)|Sync|"
+                                             "Load Subtitle\u2026|Screenshot\ts|Seek Preview*");
 
     menu->findChild<QAction*>("aid_2")->trigger();
     EXPECT_TRUE(waitFor([&] { return control->engineAudio() == "2"; }));

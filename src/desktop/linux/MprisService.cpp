@@ -166,6 +166,7 @@ QVariantMap MprisService::playerProperties() const
         {QStringLiteral("PlaybackStatus"), playbackStatus()},
         {QStringLiteral("Metadata"), metadata()},
         {QStringLiteral("Volume"), remote_.volume()},
+        {QStringLiteral("Rate"), remote_.rate()},
         {QStringLiteral("CanGoNext"), remote_.canGoNext()},
         {QStringLiteral("CanGoPrevious"), remote_.canGoPrevious()},
         {QStringLiteral("CanPlay"), remote_.canPlay()},
@@ -190,6 +191,14 @@ void MprisService::refresh()
                                                      QStringLiteral("PropertiesChanged"));
     signal << PlayerInterface << changed << QStringList();
     connection_.send(signal);
+}
+
+void MprisPlayerAdaptor::setRate(double rate)
+{
+    // A rate of 0 is a pause by the MPRIS rules; outside the declared range is refused.
+    if (!std::isfinite(rate) || rate < RemoteControl::MinimumRate || rate > RemoteControl::MaximumRate)
+        return;
+    service_.remote().setRate(rate);
 }
 
 MprisRootAdaptor::MprisRootAdaptor(QObject* object, MprisService& service)

@@ -102,8 +102,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(double Rate READ rate WRITE setRate)
-    Q_PROPERTY(double MinimumRate READ rate)
-    Q_PROPERTY(double MaximumRate READ rate)
+    Q_PROPERTY(double MinimumRate READ minimumRate)
+    Q_PROPERTY(double MaximumRate READ maximumRate)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
@@ -117,8 +117,10 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     MprisPlayerAdaptor(QObject* object, MprisService& service);
 
     QString playbackStatus() const { return service_.playbackStatus(); }
-    double rate() const { return 1.0; }
-    void setRate(double) {} // one speed only
+    double rate() const { return service_.remote().rate(); }
+    void setRate(double rate);
+    double minimumRate() const { return RemoteControl::MinimumRate; }
+    double maximumRate() const { return RemoteControl::MaximumRate; }
     QVariantMap metadata() const { return service_.metadata(); }
     double volume() const { return service_.remote().volume(); }
     void setVolume(double volume) { service_.setVolume(volume); }

@@ -5,6 +5,7 @@
 #include "Keys.h"
 #include "MediaCheck.h"
 #include "MpvEngine.h"
+#include "MpvWatching.h"
 #include "PictureMenu.h"
 #include "PositionDisplay.h"
 #include "PositionText.h"
@@ -46,6 +47,8 @@ MpvControl::MpvControl(const platform::SystemMetrics& metrics, platform::MediaPa
     setFocusPolicy(Qt::StrongFocus);
     session_ = new PlaybackSession(*engine_, this);
     volume_ = new VolumeController(this);
+    watching_ = new MpvWatching(*engine_, *session_, *this);
+    connect(watching_, &MpvWatching::fileRequested, this, &MpvControl::fileRequested);
 
     createSurface();
     auto* layout = new QVBoxLayout(this);
@@ -77,6 +80,8 @@ MpvControl::MpvControl(const platform::SystemMetrics& metrics, platform::MediaPa
 
 MpvControl::~MpvControl()
 {
+    // Where the film was left, while the session still knows it.
+    watching_->closing();
     // The render context goes before the core.
     if (surface_)
         surface_->detach();
@@ -132,7 +137,7 @@ void MpvControl::buildPanels(QVBoxLayout& layout)
     connect(volumeButtons_, &VolumeButtons::muteClicked, volume_, &VolumeController::toggleMute);
     connect(bar_, &TransportBar::playClicked, session_, &PlaybackSession::play);
     connect(bar_, &TransportBar::pauseClicked, session_, &PlaybackSession::pause);
-    connect(bar_, &TransportBar::stopClicked, session_, &PlaybackSession::stop);
+    connect(bar_, &TransportBar::stopClicked, this, &MpvControl::stop);
     connect(bar_, &TransportBar::seekRequested, engine_.get(), &MpvEngine::seek);
 }
 
@@ -209,7 +214,30 @@ void MpvControl::MediaFile(const std::string& path)
     } else {
         throw forms::RuntimeError(refusal(path, "no such file"));
     }
+    watching_->opening(url);
     session_->open(path, url);
+}
+
+bool MpvControl::AddSubtitle(const std::string& path)
+{
+    return watching_->addSubtitle(path);
+}
+
+void MpvControl::stop()
+{
+    watching_->closing();
+    session_->stop();
+}
+
+void MpvControl::stepFile(int step)
+{
+    watching_->stepFile(step);
+}
+
+void MpvControl::rememberPlacesIn(platform::SettingsStore& store, const std::string& appName,
+                                  std::function<void(const std::string&)> report)
+{
+    watching_->rememberIn(store, appName, std::move(report));
 }
 
 std::string MpvControl::MediaFile() const
@@ -336,6 +364,8 @@ void MpvControl::act(forms::PlayerAction action)
     switch (action) {
     case PlayerAction::TogglePause:
         session_->togglePause();
+        if (showsPicture())
+            engine_->showText(QStringLiteral("${?pause==yes:Paused}${?pause==no:Playing}"), MpvWatching::MessageMs);
         break;
     case PlayerAction::SeekBack:
         session_->seekBy(-ShortSeek);
@@ -360,12 +390,15 @@ void MpvControl::act(forms::PlayerAction action)
         break;
     case PlayerAction::VolumeDown:
         volume_->step(-1);
+        watching_->showVolume(volume_->level());
         break;
     case PlayerAction::VolumeUp:
         volume_->step(1);
+        watching_->showVolume(volume_->level());
         break;
     case PlayerAction::ToggleMute:
         volume_->toggleMute();
+        watching_->showVolume(volume_->level());
         break;
     case PlayerAction::ToggleFullScreen:
         emit fullScreenToggled();
@@ -376,15 +409,30 @@ void MpvControl::act(forms::PlayerAction action)
         break;
     case PlayerAction::CycleAudio:
         if (media)
-            engine_->cycle({"cycle", "audio"});
+            engine_->cycle({"osd-msg", "cycle", "audio"});
         break;
     case PlayerAction::CycleSubtitle:
         if (media)
-            engine_->cycle({"cycle", "sub"});
+            engine_->cycle({"osd-msg", "cycle", "sub"});
         break;
     case PlayerAction::CycleSubtitleBack:
         if (media)
-            engine_->cycle({"cycle", "sub", "down"});
+            engine_->cycle({"osd-msg", "cycle", "sub", "down"});
+        break;
+    case PlayerAction::SpeedDown:
+    case PlayerAction::SpeedUp:
+    case PlayerAction::SpeedHalf:
+    case PlayerAction::SpeedDouble:
+    case PlayerAction::SpeedNormal:
+    case PlayerAction::SubtitleDelayLess:
+    case PlayerAction::SubtitleDelayMore:
+    case PlayerAction::AudioDelayLess:
+    case PlayerAction::AudioDelayMore:
+    case PlayerAction::Screenshot:
+    case PlayerAction::NextFile:
+    case PlayerAction::PreviousFile:
+    case PlayerAction::Resume:
+        watching_->act(action);
         break;
     }
 }
@@ -396,6 +444,7 @@ std::unique_ptr<QMenu> MpvControl::contextMenu()
         engine_->chooseTrack(kind == Track::Kind::Audio ? "aid" : "sid", id);
     };
     actions.toggleFullScreen = [this] { emit fullScreenToggled(); };
+    actions.extend = [this](QMenu& menu) { watching_->addMenuEntries(menu); };
     std::unique_ptr<QMenu> menu = pictureMenu(this, tracks_, fullScreen(), actions);
     seekPreview_->addMenuToggle(*menu);
     return menu;
@@ -415,9 +464,13 @@ bool MpvControl::pictureEvent(QEvent* event)
             return true;
         }
         return false;
-    case QEvent::Wheel:
+    case QEvent::Wheel: {
+        const VolumeLevel before = volume_->level();
         volume_->wheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        if (!(volume_->level() == before))
+            watching_->showVolume(volume_->level());
         return true;
+    }
     case QEvent::ContextMenu: {
         QMenu* menu = contextMenu().release();
         menu->setAttribute(Qt::WA_DeleteOnClose);

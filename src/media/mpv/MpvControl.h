@@ -32,6 +32,7 @@ namespace media {
 
 class FullScreenPanels;
 class MpvEngine;
+class MpvWatching;
 class PositionDisplay;
 class SeekPreview;
 class TransportBar;
@@ -69,6 +70,7 @@ class MpvControl : public QWidget, public MediaControl {
     std::int32_t DisplayBackColor() const override { return backColor_; }
     void DisplayBackColor(std::int32_t color) override;
     void MovieSize(std::int32_t size) override;
+    bool AddSubtitle(const std::string& path) override;
 
     // What the position display shows now.
     QString displayText() const;
@@ -104,6 +106,13 @@ class MpvControl : public QWidget, public MediaControl {
     // tells, once, that the store failed.
     void rememberVolumeIn(platform::SettingsStore& store, const std::string& appName,
                           std::function<void(const std::string&)> report);
+    // Where films were left and the right-click menu's toggles are kept in that store.
+    void rememberPlacesIn(platform::SettingsStore& store, const std::string& appName,
+                          std::function<void(const std::string&)> report);
+    // Messages on the picture, resume, files of the folder, speed, sync, screenshots.
+    MpvWatching& watching() { return *watching_; }
+    // Opens the file step places on in the open file's folder (fileRequested).
+    void stepFile(int step);
     // The volume asked for, 0 to 100 %, and mute.
     int volume() const { return volume_->level().volume; }
     bool muted() const { return volume_->level().muted; }
@@ -135,7 +144,7 @@ class MpvControl : public QWidget, public MediaControl {
     // The transport bar's actions.
     void play() { session_->play(); }
     void pause() { session_->pause(); }
-    void stop() { session_->stop(); }
+    void stop();
     void seekTo(double seconds) { session_->seekTo(seconds); }
 
   signals:
@@ -154,6 +163,8 @@ class MpvControl : public QWidget, public MediaControl {
     void fullScreenToggled();
     // A new video frame has been drawn in the window.
     void framePresented();
+    // The user asks for that file to be opened as File, Open opens one.
+    void fileRequested(const std::string& path);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -175,6 +186,7 @@ class MpvControl : public QWidget, public MediaControl {
     std::unique_ptr<MpvEngine> engine_;
     PlaybackSession* session_ = nullptr;
     VolumeController* volume_ = nullptr;
+    MpvWatching* watching_ = nullptr;
 
     VideoSurface* surface_ = nullptr;
     SurfaceKind surfaceKind_ = SurfaceKind::Software;

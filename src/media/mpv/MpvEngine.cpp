@@ -19,7 +19,7 @@ namespace {
 // Asynchronous replies carry the generation of the media (or the number of the
 // request) they were asked for, so that an answer about a file already replaced
 // is recognised and dropped.
-enum class Reply : std::uint64_t { Ignored = 0, Load, Picture, SeekLanded, Pause, Resync, Reread };
+enum class Reply : std::uint64_t { Ignored = 0, Load, Picture, SeekLanded, Pause, Resync, Reread, Request };
 
 std::uint64_t tag(std::uint64_t number, Reply reply)
 {
@@ -94,9 +94,17 @@ bool MpvEngine::start()
         {"input-vo-keyboard", "no"},
         {"terminal", "no"},
         {"vo", "libmpv"},
-        // The control has its own position display.
-        {"osd-level", "0"},
-        {"osd-bar", "no"},
+        // mpv's on-screen display carries only the messages the control asks
+        // for (what a key did); it draws nothing until one is shown. The size
+        // follows the window, so a quarter-screen window still reads it.
+        {"osd-level", "1"},
+        {"osd-bar", "yes"},
+        {"osd-duration", "1000"},
+        {"osd-scale-by-window", "yes"},
+        {"osd-font-size", "46"},
+        {"osd-border-size", "2"},
+        {"osd-margin-x", "20"},
+        {"osd-margin-y", "16"},
         // A machine without a sound device still plays the picture.
         {"audio-fallback-to-null", "yes"},
         // A render never waits for a frame's display time.
@@ -134,6 +142,7 @@ bool MpvEngine::start()
         {"file-format", MPV_FORMAT_STRING},
         {"frame-drop-count", MPV_FORMAT_INT64},
         {"decoder-frame-drop-count", MPV_FORMAT_INT64},
+        {"speed", MPV_FORMAT_DOUBLE},
     };
     for (const auto& [name, format] : observed)
         mpv_observe_property(mpv_.get(), 0, name, format);
@@ -166,7 +175,8 @@ void MpvEngine::seek(double seconds, bool exact)
 void MpvEngine::seekBy(double seconds)
 {
     const QByteArray by = QByteArray::number(seconds, 'f', 3);
-    command({"seek", by.constData(), "relative+exact"});
+    // A key's seek: mpv shows the position, the length and its bar.
+    command({"osd-msg-bar", "seek", by.constData(), "relative+exact"});
 }
 
 void MpvEngine::frameStep(bool forward)
@@ -228,6 +238,27 @@ void MpvEngine::chooseTrack(const char* property, std::int64_t id)
 void MpvEngine::cycle(std::initializer_list<const char*> words)
 {
     command(words);
+}
+
+void MpvEngine::showText(const QString& text, int milliseconds)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const QByteArray duration = QByteArray::number(milliseconds);
+    command({"show-text", utf8.constData(), duration.constData()});
+}
+
+void MpvEngine::run(std::initializer_list<const char*> words)
+{
+    command(words);
+}
+
+void MpvEngine::run(std::uint64_t request, std::initializer_list<const char*> words)
+{
+    if (!mpv_)
+        return;
+    std::vector<const char*> list(words);
+    list.push_back(nullptr);
+    mpv_command_async(mpv_.get(), tag(request, Reply::Request), list.data());
 }
 
 void MpvEngine::command(std::initializer_list<const char*> words)
@@ -354,6 +385,9 @@ void MpvEngine::reply(const mpv_event& event)
         if (event.error >= 0)
             property(*answer);
         break;
+    case Reply::Request:
+        emit commandAnswered(number, event.error >= 0 ? QString() : QString::fromUtf8(mpv_error_string(event.error)));
+        break;
     case Reply::Ignored:
         break;
     }
@@ -423,6 +457,9 @@ void MpvEngine::property(const mpv_event_property& property)
         // Known before the first picture, so before any seek the user can ask for.
         double leadIn = seekLeadInFor(text ? text : "");
         mpv_set_property_async(mpv_.get(), 0, "hr-seek-demuxer-offset", MPV_FORMAT_DOUBLE, &leadIn);
+    } else if (name == "speed") {
+        if (const auto speed = number())
+            emit speedReported(*speed);
     } else if (name == "frame-drop-count" || name == "decoder-frame-drop-count") {
         // mpv counts per file; the totals here run on over files.
         const std::int64_t count =

@@ -61,6 +61,11 @@ class MpvEngine : public QObject, public PlaybackEngine {
     // property is "aid" or "sid"; id 0 turns the track off.
     void chooseTrack(const char* property, std::int64_t id);
     void cycle(std::initializer_list<const char*> words);
+    // A message on the picture (mpv's on-screen display) for that long.
+    void showText(const QString& text, int milliseconds);
+    // Any mpv command, unanswered; with a request number, answered by commandAnswered.
+    void run(std::initializer_list<const char*> words);
+    void run(std::uint64_t request, std::initializer_list<const char*> words);
 
     // Frames mpv dropped since the engine was made (per file it counts anew).
     std::int64_t droppedByOutput() const { return dropped_.output; }
@@ -90,6 +95,9 @@ class MpvEngine : public QObject, public PlaybackEngine {
     void tracksReported(const std::vector<media::Track>& tracks);
     void audioTrackReported(const QString& id);
     void subtitleTrackReported(const QString& id);
+    void speedReported(double speed);
+    // error is empty when the command succeeded.
+    void commandAnswered(std::uint64_t request, const QString& error);
 
   private:
     struct Destroyer {

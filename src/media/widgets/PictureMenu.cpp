@@ -62,6 +62,8 @@ std::unique_ptr<QMenu> pictureMenu(QWidget* parent, const std::vector<Track>& tr
     full->setCheckable(true);
     full->setChecked(fullScreen);
     QObject::connect(full, &QAction::triggered, menu.get(), actions.toggleFullScreen);
+    if (actions.extend)
+        actions.extend(*menu);
     return menu;
 }
 

@@ -16,6 +16,8 @@ struct PictureMenuActions {
     // kind's track by id; 0 turns subtitles off.
     std::function<void(Track::Kind kind, std::int64_t id)> chooseTrack;
     std::function<void()> toggleFullScreen;
+    // Entries of others, added at the end.
+    std::function<void(QMenu& menu)> extend;
 };
 
 // Adds the track to the menu: its label cut to about 40 characters, so that
