@@ -75,13 +75,10 @@ void SoftwareVideoSurface::drawOnScreen()
 {
     if (!x11_ || onScreen_ || renderer_->uiPaints())
         return;
-    // A native window of our own, and native siblings so that the panels shown
-    // over the picture in full screen are stacked above it; the ancestors stay
-    // as they are.
-    if (QWidget* parent = parentWidget())
-        for (QWidget* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            sibling->setAttribute(Qt::WA_DontCreateNativeAncestors);
-    setAttribute(Qt::WA_DontCreateNativeAncestors);
+    // A native window of our own. Qt makes the siblings native too, so that the
+    // panels shown over the picture in full screen stay above it, and the
+    // ancestors, which is what carries the native windows along when the
+    // control moves to another window (as with the OpenGL surface).
     setAttribute(Qt::WA_NativeWindow);
     // Qt neither paints nor flushes the window: the render thread owns its pixels.
     setAttribute(Qt::WA_PaintOnScreen);
