@@ -4,7 +4,9 @@
 #
 #   play rows: 1080p60 H.264 (30 s), 2160p30 H.264 and HEVC (20 s), each at a
 #     quarter of a 1920x1080 screen (the control's MovieSize 2, mpv's window the
-#     same size) and at the movie's own size on a 4096x2400 screen. Per player:
+#     same size) and at the movie's own size on a 4096x2400 screen; 1080p60 also
+#     at a quarter while another program keeps every core busy ("loaded":
+#     stress-ng --cpu N, N the number of cores, the same for both players). Per player:
 #     frames due in the time played, frames mpv dropped on the way (late at the
 #     video output, or skipped by the decoder), for the control also the frames
 #     its surface drew in the window, and user+sys CPU of the whole run.
@@ -16,7 +18,7 @@
 #
 #   bash bench/run_heavy.sh [BUILD_DIR] [RUNS] [ROWS]
 #     defaults: build, 3, all; ROWS is a regular expression over the row names
-#     (1080p60, 2160p-h264, 2160p-hevc, 2h-h264, 2h-mpeg1) and sizes (quarter, own).
+#     (1080p60, 2160p-h264, 2160p-hevc, 2h-h264, 2h-mpeg1) and sizes (quarter, own, loaded).
 #   Files are made once (bench/heavy_media.sh) in ${ZELVO_BENCH_CACHE:-~/.cache/zelvo-bench}.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -47,7 +49,8 @@ export ZELVO_VIDEO_SURFACE=software
 # enough for a 2160p picture at its own size with the window round it.
 servers=()
 watching=""
-cleanup() { kill $watching "${servers[@]}" 2>/dev/null || true; wait 2>/dev/null || true; }
+loading=""
+cleanup() { kill $watching $loading "${servers[@]}" 2>/dev/null || true; wait 2>/dev/null || true; }
 trap cleanup EXIT
 start_display() {  # WxH -> prints the display name
     local display=:$((60 + RANDOM % 200))
@@ -84,6 +87,14 @@ watch() {
 unwatch() { sleep 0.2; kill "$watching" 2>/dev/null || true; wait "$watching" 2>/dev/null || true; watching=""; }
 shown() { "${drive[@]}" frames "${1%x*}" "${1#*x}" "$work/damage.txt" "${@:2}"; }
 
+# Another program busy on every core while one player runs, for the loaded rows.
+load_on() {
+    stress-ng --cpu "$(nproc)" --timeout 600 --quiet &
+    loading=$!
+    sleep 1
+}
+load_off() { kill "$loading" 2>/dev/null || true; wait "$loading" 2>/dev/null || true; loading=""; }
+
 # The window's picture: the control's MovieSize 2 is the picture fitted within a
 # quarter of the screen's width and height; 0 is its own size.
 area() {  # video_w video_h size -> WxH
@@ -98,10 +109,11 @@ echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/c
     "mpv $(mpv --version | awk 'NR == 1 { print $2 }'); $runs runs each, medians"
 printf "%-11s %-17s %5s | %-32s %7s | %-15s %7s | %-11s %-4s\n" row "size (picture)" due \
     "control: shown drawn dropped" cpu/s "mpv: shown drop" cpu/s "cpu ratio" drop
-play_row() {  # name file w h fps seconds size
-    local name=$1 file=$cache/$2 w=$3 h=$4 fps=$5 seconds=$6 size=$7
+play_row() {  # name file w h fps seconds size [loaded]
+    local name=$1 file=$cache/$2 w=$3 h=$4 fps=$5 seconds=$6 size=$7 loaded=${8:-}
     local display=$laptop sizeword=quarter
     [ "$size" = 0 ] && { display=$large; sizeword=own; }
+    [ -n "$loaded" ] && sizeword=loaded
     [[ "$name $sizeword" =~ $rows ]] || return 0
     local geometry end
     geometry=$(area "$w" "$h" "$size")
@@ -109,10 +121,12 @@ play_row() {  # name file w h fps seconds size
     local i out zd="" zp="" zs="" zc="" md="" ms="" mc=""
     for i in $(seq "$runs"); do
         run_control() {
+            [ -z "$loaded" ] || load_on
             watch "$display"
             out=$(DISPLAY=$display /usr/bin/time -f "%U %S" -o "$work/time-z.txt" \
                 timeout 300 "$harness" "$file" --size "$size" --play "$end" --stats 2>"$work/control.log" | grep '^frames' || true)
             unwatch
+            [ -z "$loaded" ] || load_off
             cp "$work/damage.txt" "$work/damage-z.txt"
             [ -n "$out" ] || { echo "$name: a control run gave no figures (see $work/control.log)" >&2; return 0; }
             zs+="$(shown "$geometry" | field shown)"$'\n'
@@ -122,11 +136,13 @@ play_row() {  # name file w h fps seconds size
         }
         run_mpv() {
             rm -f "$socket"
+            [ -z "$loaded" ] || load_on
             watch "$display"
             out=$(DISPLAY=$display timeout 300 "${drive[@]}" stats "$socket" -- /usr/bin/time -f "%U %S" -o "$work/time-m.txt" \
                 "${mpv_common[@]}" --geometry="$geometry" --keep-open=yes --end="$end" \
                 --input-ipc-server="$socket" "$file" 2>"$work/mpv.log" || true)
             unwatch
+            [ -z "$loaded" ] || load_off
             ms+="$(shown "$geometry" | field shown)"$'\n'
             [ -n "$out" ] || { echo "$name: an mpv run gave no figures (see $work/mpv.log)" >&2; return 0; }
             md+="$(( $(field dropped-output <<<"$out") + $(field dropped-decoder <<<"$out") ))"$'\n'
@@ -150,6 +166,7 @@ play_row() {  # name file w h fps seconds size
 
 play_row 1080p60    h264-1920x1080-60-30s.mp4 1920 1080 60 30 2
 play_row 1080p60    h264-1920x1080-60-30s.mp4 1920 1080 60 30 0
+play_row 1080p60    h264-1920x1080-60-30s.mp4 1920 1080 60 30 2 loaded
 play_row 2160p-h264 h264-3840x2160-30-20s.mp4 3840 2160 30 20 2
 play_row 2160p-h264 h264-3840x2160-30-20s.mp4 3840 2160 30 20 0
 play_row 2160p-hevc hevc-3840x2160-30-20s.mp4 3840 2160 30 20 2

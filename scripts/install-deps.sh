@@ -7,7 +7,7 @@ set -euo pipefail
 build_pkgs=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
-  libmpv-dev libcdio-dev libiso9660-dev libxcb1-dev libxcb-screensaver0-dev
+  libmpv-dev libcdio-dev libiso9660-dev libxcb1-dev libxcb-screensaver0-dev libxcb-shm0-dev
   libgtest-dev libgmock-dev
 )
 test_pkgs=(
@@ -17,7 +17,7 @@ test_pkgs=(
   clang libclang-rt-14-dev
 )
 bench_pkgs=(
-  xvfb xauth openbox xdotool ffmpeg mpv python3 libxdamage-dev libx11-dev
+  xvfb xauth openbox xdotool ffmpeg mpv python3 libxdamage-dev libx11-dev stress-ng
 )
 package_pkgs=(
   dpkg-dev file lintian appstream desktop-file-utils

@@ -1,23 +1,27 @@
 #include "SoftwareVideoSurface.h"
 
-#include <QBackingStore>
-#include <QPaintEngine>
-#include <QPaintEvent>
+#include "FrameRenderer.h"
+#include "X11ShmPresenter.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QWindow>
 
-#include <mpv/client.h>
-#include <mpv/render.h>
+#include <cstdlib>
+#include <string_view>
 
 namespace media {
 
 namespace {
 
-// mpv's fastest paths want rows and pixels on 64-byte boundaries.
-constexpr std::size_t Alignment = 64;
-
-// QImage::Format_RGB32 in memory order.
-constexpr const char* PixelFormat = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "bgr0" : "0rgb";
+// ZELVO_VIDEO_PRESENT=qt has the UI thread paint the frames on X11 too.
+bool putsOnX11()
+{
+    const char* forced = std::getenv("ZELVO_VIDEO_PRESENT");
+    return QGuiApplication::platformName() == QLatin1String("xcb") && !(forced && std::string_view(forced) == "qt");
+}
 
 } // namespace
 
@@ -37,136 +41,155 @@ SoftwareVideoSurface::~SoftwareVideoSurface()
 
 bool SoftwareVideoSurface::attach(mpv_handle* mpv)
 {
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_create(&context_, mpv, params) < 0) {
-        context_ = nullptr;
+    std::unique_ptr<X11ShmPresenter> x11;
+    if (putsOnX11())
+        x11 = std::make_unique<X11ShmPresenter>();
+    X11ShmPresenter* presenter = x11.get();
+    renderer_ = FrameRenderer::start(mpv, std::move(x11), [this] {
+        // On the render thread: only hand over to the UI thread, once for any number of frames.
+        if (!finishPending_.exchange(true))
+            QMetaObject::invokeMethod(this, &SoftwareVideoSurface::framesFinished, Qt::QueuedConnection);
+    });
+    if (!renderer_)
         return false;
-    }
-    mpv_render_context_set_update_callback(context_, &SoftwareVideoSurface::requestUpdate, this);
+    x11_ = presenter;
+    if (isVisible())
+        drawOnScreen();
+    updateTarget(isVisible());
     return true;
 }
 
 void SoftwareVideoSurface::detach()
 {
-    if (!context_)
-        return;
-    // After this returns no update callback runs; queued ones die with the widget.
-    mpv_render_context_set_update_callback(context_, nullptr, nullptr);
-    mpv_render_context_free(context_);
-    context_ = nullptr;
+    // Waits for a frame being drawn, if any; the queued calls it made die with the widget.
+    renderer_.reset();
+    x11_ = nullptr;
 }
 
-void SoftwareVideoSurface::requestUpdate(void* self)
+QPaintEngine* SoftwareVideoSurface::paintEngine() const
 {
-    // On one of mpv's threads: only hand the work over to the UI thread.
-    auto* surface = static_cast<SoftwareVideoSurface*>(self);
-    if (!surface->updatePending_.exchange(true))
-        QMetaObject::invokeMethod(surface, &SoftwareVideoSurface::takeFrame, Qt::QueuedConnection);
+    return onScreen_ ? nullptr : QWidget::paintEngine();
 }
 
-void SoftwareVideoSurface::takeFrame()
+void SoftwareVideoSurface::drawOnScreen()
 {
-    updatePending_ = false;
-    if (!context_ || !(mpv_render_context_update(context_) & MPV_RENDER_UPDATE_FRAME))
+    if (!x11_ || onScreen_ || renderer_->uiPaints())
         return;
-    // mpv waits for every frame to be taken: one that will not be painted
-    // (hidden, no room, window minimised) is let go at once.
-    const QWindow* shown = window()->windowHandle();
-    if (isVisible() && !size().isEmpty() && shown && shown->isExposed()) {
-        frameWaiting_ = true;
+    // A native window of our own. Qt makes the siblings native too, so that the
+    // panels shown over the picture in full screen stay above it, and the
+    // ancestors, which is what carries the native windows along when the
+    // control moves to another window (as with the OpenGL surface).
+    setAttribute(Qt::WA_NativeWindow);
+    // Qt neither paints nor flushes the window: the render thread owns its pixels.
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    onScreen_ = true;
+    x11_->setWindow(static_cast<std::uint32_t>(winId()));
+}
+
+bool SoftwareVideoSurface::event(QEvent* event)
+{
+    // Made again when the widget moves to another window.
+    if (event->type() == QEvent::WinIdChange && x11_)
+        x11_->setWindow(static_cast<std::uint32_t>(internalWinId()));
+    return QWidget::event(event);
+}
+
+bool SoftwareVideoSurface::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window shown or hidden as a whole (minimised, on another desktop).
+    if (watched == watched_ && event->type() == QEvent::Expose)
+        updateTarget(isVisible());
+    return QWidget::eventFilter(watched, event);
+}
+
+void SoftwareVideoSurface::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    drawOnScreen();
+    QWindow* top = window()->windowHandle();
+    if (top != watched_) {
+        if (watched_)
+            watched_->removeEventFilter(this);
+        watched_ = top;
+        if (top)
+            top->installEventFilter(this);
+    }
+    updateTarget(true);
+}
+
+void SoftwareVideoSurface::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Also when the window is minimised, where the widget still counts as visible.
+    updateTarget(false);
+}
+
+void SoftwareVideoSurface::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    updateTarget(isVisible());
+}
+
+void SoftwareVideoSurface::updateTarget(bool shown)
+{
+    if (!renderer_)
+        return;
+    const QWindow* top = window()->windowHandle();
+    const bool visible = shown && !size().isEmpty() && top && top->isExposed();
+    renderer_->setTarget((QSizeF(size()) * devicePixelRatioF()).toSize(), visible);
+}
+
+void SoftwareVideoSurface::framesFinished()
+{
+    finishPending_ = false;
+    if (!renderer_)
+        return;
+    if (onScreen_ && renderer_->uiPaints()) {
+        // The render thread cannot put frames on this display: Qt paints them.
+        onScreen_ = false;
+        setAttribute(Qt::WA_PaintOnScreen, false);
+    }
+    if (!onScreen_) {
         update();
-    } else {
-        skipFrame();
+        return;
     }
-}
-
-void SoftwareVideoSurface::skipFrame()
-{
-    int skip = 1;
-    int block = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context_render(context_, params);
-}
-
-bool SoftwareVideoSurface::render(unsigned char* pixels, QSize size, std::size_t stride)
-{
-    int surfaceSize[2] = {size.width(), size.height()};
-    int block = 0;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SW_SIZE, surfaceSize},
-        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(PixelFormat)},
-        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-        {MPV_RENDER_PARAM_SW_POINTER, pixels},
-        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    return mpv_render_context_render(context_, params) >= 0;
-}
-
-bool SoftwareVideoSurface::renderIntoBackingStore(QPainter& painter)
-{
-    // Saves copying every frame once more. Only where it is plainly safe: the
-    // window's own raster image (not a grab), the same pixel format and density,
-    // and rows of the picture that are whole rows of the image, so that nothing
-    // mpv writes at the end of a row can reach another widget.
-    QBackingStore* store = backingStore();
-    if (!store || !painter.paintEngine() || painter.paintEngine()->paintDevice() != store->paintDevice())
-        return false;
-    auto* canvas = dynamic_cast<QImage*>(store->paintDevice());
-    // A premultiplied store of an opaque window takes the same bytes as Format_RGB32
-    // (the alpha byte is not shown), as a copy of our own image would put there.
-    const bool opaque = canvas && (canvas->format() == QImage::Format_RGB32 ||
-                                   (canvas->format() == QImage::Format_ARGB32_Premultiplied &&
-                                    !window()->testAttribute(Qt::WA_TranslucentBackground)));
-    if (!opaque || canvas->devicePixelRatio() != devicePixelRatioF())
-        return false;
-    const QPoint origin = painter.deviceTransform().map(QPointF(0, 0)).toPoint();
-    const QSize target = (QSizeF(size()) * canvas->devicePixelRatio()).toSize();
-    if (origin.x() != 0 || target.width() != canvas->width() || origin.y() < 0 ||
-        origin.y() + target.height() > canvas->height())
-        return false;
-    const auto stride = static_cast<std::size_t>(canvas->bytesPerLine());
-    return render(canvas->bits() + origin.y() * stride, target, stride);
-}
-
-void SoftwareVideoSurface::renderThroughImage(QPainter& painter)
-{
-    const qreal ratio = devicePixelRatioF();
-    const QSize target = (QSizeF(size()) * ratio).toSize();
-    if (image_.size() != target) {
-        const auto stride = (static_cast<std::size_t>(target.width()) * 4 + Alignment - 1) / Alignment * Alignment;
-        pixels_.reset(static_cast<unsigned char*>(std::aligned_alloc(Alignment, stride * target.height())));
-        image_ = pixels_ ? QImage(pixels_.get(), target.width(), target.height(), static_cast<qsizetype>(stride),
-                                  QImage::Format_RGB32)
-                         : QImage();
-        image_.setDevicePixelRatio(ratio);
-    }
-    if (!image_.isNull() && render(pixels_.get(), image_.size(), static_cast<std::size_t>(image_.bytesPerLine())))
-        painter.drawImage(QPoint(0, 0), image_);
-    else
-        painter.fillRect(rect(), Qt::black);
+    for (const auto shown = renderer_->framesShown(); counted_ < shown; ++counted_)
+        if (frameShown)
+            frameShown();
 }
 
 void SoftwareVideoSurface::paintEvent(QPaintEvent*)
 {
+    if (onScreen_) {
+        // Exposed again: the render thread puts the current frame back.
+        if (renderer_)
+            renderer_->redraw();
+        return;
+    }
     QPainter painter(this);
-    const bool newFrame = std::exchange(frameWaiting_, false);
-    if (!context_ || size().isEmpty()) {
+    if (!renderer_) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    // Every paint draws mpv's newest frame, or the last one again (after a resize, an expose).
-    if (!renderIntoBackingStore(painter))
-        renderThroughImage(painter);
-    if (newFrame && frameShown)
-        frameShown();
+    // Never waits: the newest frame the render thread has finished, or the last one again.
+    auto& frames = renderer_->frames();
+    frames.takeNewest();
+    const Frame& frame = frames.front();
+    if (!frame.pixels) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    QImage image(frame.pixels->data, frame.pixels->size.width(), frame.pixels->size.height(),
+                 static_cast<qsizetype>(frame.pixels->stride), QImage::Format_RGB32);
+    image.setDevicePixelRatio(devicePixelRatioF());
+    // Scaled only until the frame drawn at a new size arrives.
+    painter.drawImage(rect(), image);
+    if (frame.serial != painted_) {
+        painted_ = frame.serial;
+        if (frameShown)
+            frameShown();
+    }
 }
 
 } // namespace media

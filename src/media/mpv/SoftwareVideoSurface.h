@@ -2,23 +2,27 @@
 
 #include "VideoSurface.h"
 
-#include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <atomic>
-#include <cstdlib>
+#include <cstdint>
 #include <memory>
 
-class QPainter;
-struct mpv_render_context;
+class QWindow;
 
 namespace media {
 
-// mpv's software renderer painting a plain widget. Where OpenGL is itself
+class FrameRenderer;
+class X11ShmPresenter;
+
+// mpv's software renderer behind a plain widget. Where OpenGL is itself
 // software (or missing) this costs the least CPU, and it works without any
-// display at all. Frames are drawn straight into the window's backing store
-// when the picture spans the window's whole width (the usual case: the window
-// is fitted round the movie), else through an image of our own and a copy.
+// display at all. Frames are drawn on a render thread of their own
+// (FrameRenderer), so that a slow frame never holds up the window and the
+// window never holds up mpv. On X11 the render thread puts them straight into
+// the widget's own native window (X11ShmPresenter); elsewhere, or where that
+// cannot work, the UI thread paints the newest finished frame.
 class SoftwareVideoSurface : public QWidget, public VideoSurface {
     Q_OBJECT
   public:
@@ -29,28 +33,35 @@ class SoftwareVideoSurface : public QWidget, public VideoSurface {
     bool attach(mpv_handle* mpv) override;
     void detach() override;
 
+    // None while the render thread draws into the window itself.
+    QPaintEngine* paintEngine() const override;
+
   protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
-    static void requestUpdate(void* self);
-    // Has mpv's newest frame painted, or drops it when nobody can see it.
-    void takeFrame();
-    void skipFrame();
-    // Draws the current frame into pixels laid out as Format_RGB32.
-    bool render(unsigned char* pixels, QSize size, std::size_t stride);
-    bool renderIntoBackingStore(QPainter& painter);
-    void renderThroughImage(QPainter& painter);
+    // On the UI thread after the render thread finished frames (one call pending at most).
+    void framesFinished();
+    // Tells the render thread the size to draw at and whether anyone can see the picture.
+    void updateTarget(bool shown);
+    // Gives the widget the native window the render thread draws into.
+    void drawOnScreen();
 
-    struct FreePixels {
-        void operator()(unsigned char* pixels) const { std::free(pixels); }
-    };
-
-    mpv_render_context* context_ = nullptr;
-    std::atomic_bool updatePending_{false};
-    bool frameWaiting_ = false;
-    std::unique_ptr<unsigned char, FreePixels> pixels_;
-    QImage image_;
+    std::unique_ptr<FrameRenderer> renderer_;
+    // The renderer's presenter when it puts frames on an X11 display itself.
+    X11ShmPresenter* x11_ = nullptr;
+    bool onScreen_ = false;
+    std::atomic_bool finishPending_{false};
+    // The video frame painted last (UI painting), and the frames told as shown (X11).
+    std::uint64_t painted_ = 0;
+    std::uint64_t counted_ = 0;
+    // The top-level window, whose exposure says whether the picture can be seen.
+    QPointer<QWindow> watched_;
 };
 
 } // namespace media
