@@ -146,8 +146,6 @@ TEST_F(PlayerControlsTest, WheelAndKeysMoveTheSliderAndTheEngineAndTheNextRunSta
     type(Qt::Key_M, "m");
     ASSERT_TRUE(waitFor([&] { return control->engineMuted() == true; }));
     EXPECT_TRUE(control->muted());
-    // Nothing written during the burst (its timing is the volume controller's own test).
-    EXPECT_EQ(store.writes, 0);
 
     // The next run starts where this one left off, and the engine is told.
     control.reset();
