@@ -461,7 +461,7 @@ IniText::Section& IniText::section(const QString& name)
         if (section.name == name)
             return section;
     }
-    return sections_.emplace_back(Section{name, {}});
+    return sections_.emplace_back(Section{name, {}, {}});
 }
 
 const IniText::Entry* IniText::find(const QString& section, const QString& key) const
@@ -469,10 +469,9 @@ const IniText::Entry* IniText::find(const QString& section, const QString& key) 
     for (const Section& candidate : sections_) {
         if (candidate.name != section)
             continue;
-        for (const Entry& entry : candidate.entries) {
-            if (entry.key == key)
-                return &entry;
-        }
+        const auto at = candidate.index.constFind(key);
+        if (at != candidate.index.cend())
+            return &candidate.entries[*at];
     }
     return nullptr;
 }
@@ -480,13 +479,14 @@ const IniText::Entry* IniText::find(const QString& section, const QString& key) 
 void IniText::put(const QString& sectionName, const QString& key, std::optional<std::string> value, QByteArray written)
 {
     Section& target = section(sectionName);
-    for (Entry& entry : target.entries) {
-        if (entry.key == key) {
-            entry.value = std::move(value);
-            entry.written = std::move(written);
-            return;
-        }
+    const auto at = target.index.constFind(key);
+    if (at != target.index.cend()) {
+        Entry& entry = target.entries[*at];
+        entry.value = std::move(value);
+        entry.written = std::move(written);
+        return;
     }
+    target.index.insert(key, target.entries.size());
     target.entries.push_back(Entry{key, std::move(value), std::move(written)});
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -46,6 +47,9 @@ class IniText {
     struct Section {
         QString name; // "" for keys outside any section: QSettings' [General]
         std::vector<Entry> entries;
+        // Where each key stands in entries: a hand-edited section of thousands
+        // of keys is read in one pass, not one pass a key.
+        QHash<QString, std::size_t> index;
     };
 
     Section& section(const QString& name);
