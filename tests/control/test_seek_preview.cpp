@@ -94,6 +94,31 @@ TEST_F(SeekPreviewTest, HoveringShowsAPictureOfThatTimeAndLeavingHidesIt)
     EXPECT_FALSE(window().isVisible());
 }
 
+TEST_F(SeekPreviewTest, APointerRestingOnTheBarWhileAFileOpensGetsItsPreviewWithoutMoving)
+{
+    auto* seek = control.findChild<QSlider*>("seek");
+    ASSERT_NE(seek, nullptr);
+    const QPointF at(seek->width() * 0.5, seek->height() / 2.0);
+    QEnterEvent enter(at, at, seek->mapToGlobal(at));
+    QApplication::sendEvent(seek, &enter);
+    int shown = 0;
+    QObject::connect(&control.seekPreview(), &media::SeekPreview::pictureShown, [&] { ++shown; });
+    open(clip("clip.mov"));
+    ASSERT_TRUE(waitFor([&] { return shown > 0; }));
+    EXPECT_TRUE(window().isVisible());
+
+    // The next file is previewed too, at the same rest.
+    const int before = shown;
+    open(clip("clip.mpg"));
+    ASSERT_TRUE(waitFor([&] { return shown > before; }));
+    EXPECT_TRUE(window().isVisible());
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(seek, &leave);
+    open(clip("clip.mov"));
+    EXPECT_FALSE(window().isVisible());
+}
+
 TEST_F(SeekPreviewTest, ADiscTrackIsPreviewedThroughAStreamOfItsOwn)
 {
     paths.streams["D:\\MPEGAV\\AVSEQ01.DAT"] = clip("clip.mpg");
@@ -139,6 +164,9 @@ TEST_F(SeekPreviewTest, TheSecondInstanceAndItsThreadsGoWhenTheMediaChanges)
     EXPECT_EQ(media::PreviewEngine::alive(), 1);
     EXPECT_GT(entries("/proc/self/task"), threads);
 
+    // Off the bar, as when another file is chosen from the menu.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(control.findChild<QSlider*>("seek"), &leave);
     open(clip("clip.mov"));
     EXPECT_EQ(control.seekPreview().engine(), nullptr);
     EXPECT_TRUE(window().picture().isNull());

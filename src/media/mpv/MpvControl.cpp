@@ -174,6 +174,7 @@ void MpvControl::connectEngine()
     connect(session, &PlaybackSession::mediaChanged, this, [this] {
         bar_->setMediaReady(mediaReady());
         bar_->setDuration(session_->duration());
+        bar_->hoverAgain();
         showPosition();
         emit mediaChanged();
     });

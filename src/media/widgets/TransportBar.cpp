@@ -43,6 +43,14 @@ class SeekSlider : public QSlider {
     std::function<void(QPoint)> hovered;
     std::function<void()> left;
 
+    // A pointer that rests on the bar sends no move when the media under it
+    // changes: it is reported again from where it was last seen.
+    void hoverAgain()
+    {
+        if (resting_)
+            reportPointer(pointer_);
+    }
+
   protected:
     void mousePressEvent(QMouseEvent* event) override
     {
@@ -60,23 +68,42 @@ class SeekSlider : public QSlider {
     void mouseMoveEvent(QMouseEvent* event) override
     {
         QSlider::mouseMoveEvent(event);
-        if (hovered && isEnabled() && maximum() > minimum() && rect().contains(event->position().toPoint()))
-            hovered(event->position().toPoint());
-        else if (left)
-            left();
+        resting_ = true;
+        pointer_ = event->position().toPoint();
+        reportPointer(pointer_);
+    }
+    void enterEvent(QEnterEvent* event) override
+    {
+        QSlider::enterEvent(event);
+        resting_ = true;
+        pointer_ = event->position().toPoint();
     }
     void leaveEvent(QEvent* event) override
     {
         QSlider::leaveEvent(event);
+        resting_ = false;
         if (left)
             left();
     }
     void hideEvent(QHideEvent* event) override
     {
         QSlider::hideEvent(event);
+        resting_ = false;
         if (left)
             left();
     }
+
+  private:
+    void reportPointer(QPoint at)
+    {
+        if (hovered && isEnabled() && maximum() > minimum() && rect().contains(at))
+            hovered(at);
+        else if (left)
+            left();
+    }
+
+    QPoint pointer_;
+    bool resting_ = false;
 };
 
 } // namespace
@@ -170,6 +197,11 @@ void TransportBar::setDuration(std::optional<double> seconds)
 {
     duration_->setText(durationText(seconds));
     seek_->setRange(0, seconds && *seconds > 0 ? static_cast<int>(std::lround(*seconds * StepsPerSecond)) : 0);
+}
+
+void TransportBar::hoverAgain()
+{
+    static_cast<SeekSlider*>(seek_)->hoverAgain();
 }
 
 void TransportBar::setPosition(double seconds)

@@ -22,6 +22,9 @@ class TransportBar : public QWidget {
     void setPaused(bool paused);
     void setDuration(std::optional<double> seconds);
     void setPosition(double seconds);
+    // The media changed under a pointer resting on the seek bar: seekHovered
+    // (or seekHoverEnded) again for where it rests.
+    void hoverAgain();
 
   signals:
     void playClicked();
