@@ -30,6 +30,7 @@
 // --open-many opens FILE N times in a row, each time with the pointer on the
 // seek bar until its preview is shown, and prints the process's open files and
 // threads after the first open and after the last.
+#include "AllocatorPolicy.h"
 #include "MediaPaths.h"
 #include "MpvControl.h"
 #include "QtSystemMetrics.h"
@@ -421,6 +422,8 @@ class OpenMany : public QObject {
 int main(int argc, char** argv)
 {
     stage("main");
+    // As the player does.
+    media::useVideoAllocatorPolicy();
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     stage("application");

@@ -1,5 +1,6 @@
 // zelvo: a light movie player that fits its window round the movie.
 #include "AboutBox.h"
+#include "AllocatorPolicy.h"
 #include "CommandLine.h"
 #include "Form1.h"
 #include "GuardedSettingsStore.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     // Taken before Qt sees the arguments: Qt removes the ones it understands.
     const std::string commandLine = platform::absoluteCommandLine(platform::commandLineText(argc, argv));
     platform::preferX11OnWayland();
+    media::useVideoAllocatorPolicy();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("zelvo");
