@@ -98,14 +98,20 @@ TEST_F(SeekPreviewTest, APointerRestingOnTheBarWhileAFileOpensGetsItsPreviewWith
 {
     auto* seek = control.findChild<QSlider*>("seek");
     ASSERT_NE(seek, nullptr);
-    const QPointF at(seek->width() * 0.5, seek->height() / 2.0);
-    QEnterEvent enter(at, at, seek->mapToGlobal(at));
+    // In at one end, resting in the middle: moves over a bar without media count too.
+    const QPointF in(seek->width() * 0.1, seek->height() / 2.0);
+    QEnterEvent enter(in, in, seek->mapToGlobal(in));
     QApplication::sendEvent(seek, &enter);
+    const QPointF at(seek->width() * 0.5, seek->height() / 2.0);
+    QMouseEvent move(QEvent::MouseMove, at, seek->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(seek, &move);
     int shown = 0;
     QObject::connect(&control.seekPreview(), &media::SeekPreview::pictureShown, [&] { ++shown; });
     open(clip("clip.mov"));
     ASSERT_TRUE(waitFor([&] { return shown > 0; }));
     EXPECT_TRUE(window().isVisible());
+    const double middle = seek->maximum() / 2000.0;
+    EXPECT_NEAR(window().timeShown().mid(5).toDouble(), middle, 0.2) << window().timeShown().toStdString();
 
     // The next file is previewed too, at the same rest.
     const int before = shown;
@@ -116,6 +122,7 @@ TEST_F(SeekPreviewTest, APointerRestingOnTheBarWhileAFileOpensGetsItsPreviewWith
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(seek, &leave);
     open(clip("clip.mov"));
+    ASSERT_TRUE(waitFor([&] { return seek->maximum() > 0; }));
     EXPECT_FALSE(window().isVisible());
 }
 

@@ -174,6 +174,7 @@ void MpvControl::connectEngine()
     connect(session, &PlaybackSession::mediaChanged, this, [this] {
         bar_->setMediaReady(mediaReady());
         bar_->setDuration(session_->duration());
+        // After the bar has taken the media's state: a pointer resting on it gets its preview without moving.
         bar_->hoverAgain();
         showPosition();
         emit mediaChanged();

@@ -44,14 +44,25 @@ class SeekSlider : public QSlider {
     std::function<void()> left;
 
     // A pointer that rests on the bar sends no move when the media under it
-    // changes: it is reported again from where it was last seen.
+    // changes or the bar moves under it: it is reported again from where it was
+    // last seen on the screen.
     void hoverAgain()
     {
-        if (resting_)
-            reportPointer(pointer_);
+        if (pointerOver_)
+            reportPointer(mapFromGlobal(lastPointer_).toPoint());
     }
 
   protected:
+    // Seen here, before QWidget drops the moves a disabled bar gets (no media
+    // yet), so that the place is right once the media opens.
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+            pointerOver_ = true;
+            lastPointer_ = static_cast<QSinglePointEvent*>(event)->globalPosition();
+        }
+        return QSlider::event(event);
+    }
     void mousePressEvent(QMouseEvent* event) override
     {
         if (event->button() == Qt::LeftButton && maximum() > minimum()) {
@@ -68,29 +79,27 @@ class SeekSlider : public QSlider {
     void mouseMoveEvent(QMouseEvent* event) override
     {
         QSlider::mouseMoveEvent(event);
-        resting_ = true;
-        pointer_ = event->position().toPoint();
-        reportPointer(pointer_);
-    }
-    void enterEvent(QEnterEvent* event) override
-    {
-        QSlider::enterEvent(event);
-        resting_ = true;
-        pointer_ = event->position().toPoint();
+        reportPointer(event->position().toPoint());
     }
     void leaveEvent(QEvent* event) override
     {
         QSlider::leaveEvent(event);
-        resting_ = false;
+        pointerOver_ = false;
         if (left)
             left();
     }
     void hideEvent(QHideEvent* event) override
     {
         QSlider::hideEvent(event);
-        resting_ = false;
+        pointerOver_ = false;
         if (left)
             left();
+    }
+    // The window fitted round new media: the bar's width, and so the time under the pointer, changed.
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QSlider::resizeEvent(event);
+        hoverAgain();
     }
 
   private:
@@ -102,8 +111,8 @@ class SeekSlider : public QSlider {
             left();
     }
 
-    QPoint pointer_;
-    bool resting_ = false;
+    QPointF lastPointer_;
+    bool pointerOver_ = false;
 };
 
 } // namespace
