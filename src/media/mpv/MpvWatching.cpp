@@ -218,7 +218,7 @@ bool MpvWatching::act(forms::PlayerAction action)
         return true;
     case PlayerAction::SpeedNormal:
         if (media)
-            engine_.run({"osd-msg", "set", "speed", "1"});
+            setSpeed(1);
         return true;
     case PlayerAction::SubtitleDelayLess:
         add("sub-delay", DelayBack);
