@@ -223,6 +223,21 @@ changed_pixels() {
     awk -v n="$out" 'BEGIN { printf "%d\n", n + 0.5 }'
 }
 
+# wait_full_screen WID on|off: the window manager reports the window in full
+# screen (on) or out of it (off) within 5 s; fails with WHAT otherwise.
+wait_full_screen() {
+    local wid=$1 want=$2 what=${3:-full screen did not turn $2}
+    for _ in $(seq 50); do
+        if xprop -id "$wid" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; then
+            [ "$want" = on ] && return 0
+        else
+            [ "$want" = off ] && return 0
+        fi
+        sleep 0.1
+    done
+    fail "$what"
+}
+
 # wait_slot KEY VALUE: the recent-files slot comes to hold VALUE within 20 s.
 wait_slot() {
     for _ in $(seq 200); do [ "$(ini_value "$1")" = "$2" ] && return 0; sleep 0.1; done

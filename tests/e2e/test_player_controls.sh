@@ -160,8 +160,7 @@ echo "keys: '.' ',' Right Left Space act on the position display"
 # --- Full screen by double click; Esc gives the window back as it was.
 before=$(frame_geometry "$main")
 xdotool mousemove $((x + w / 2)) $((y + 120)) click --repeat 2 --delay 80 1
-for _ in $(seq 50); do xprop -id "$main" _NET_WM_STATE | grep -q FULLSCREEN && break; sleep 0.1; done
-xprop -id "$main" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN || fail "double click: not full screen"
+wait_full_screen "$main" on "double click: not full screen"
 sleep 1
 [ "$(geometry "$main")" = "0 0 1280 720" ] || fail "full screen window at $(geometry "$main")"
 screenshot fullscreen-doubleclick
@@ -174,7 +173,7 @@ xdotool mousemove 640 715
 sleep 0.5
 screenshot fullscreen-panels
 xdotool key Escape
-for _ in $(seq 50); do xprop -id "$main" _NET_WM_STATE | grep -q FULLSCREEN || break; sleep 0.1; done
+wait_full_screen "$main" off
 sleep 1
 after=$(frame_geometry "$main")
 echo "window before full screen: $before; after Esc: $after"
@@ -184,12 +183,11 @@ screenshot after-fullscreen
 
 # --- F11 toggles it too.
 xdotool key F11
-for _ in $(seq 50); do xprop -id "$main" _NET_WM_STATE | grep -q FULLSCREEN && break; sleep 0.1; done
-xprop -id "$main" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN || fail "F11: not full screen"
+wait_full_screen "$main" on "F11: not full screen"
 sleep 0.5
 screenshot fullscreen-f11
 xdotool key F11
-for _ in $(seq 50); do xprop -id "$main" _NET_WM_STATE | grep -q FULLSCREEN || break; sleep 0.1; done
+wait_full_screen "$main" off
 sleep 1
 [ "$(frame_geometry "$main")" = "$before" ] || fail "F11 did not give the window back as it was"
 [ "$(section "Recent%20Files")" = "$recent_before" ] || fail "full screen changed the recent-files list"

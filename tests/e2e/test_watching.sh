@@ -41,12 +41,12 @@ xdotool key 9
 sleep 0.3
 shot volume-quarter
 xdotool key f
-sleep 1
+wait_full_screen "$main" on
 xdotool key 9
 sleep 0.3
 shot volume-full
 xdotool key Escape
-sleep 1
+wait_full_screen "$main" off
 
 # Left at 0:01:00 and closed with Alt+F4.
 pc pause
